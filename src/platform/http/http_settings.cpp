@@ -1,0 +1,43 @@
+#include <string>
+
+#include "platform/base/registry.h"
+#include "platform/base/root.h"
+#include "platform/http/http_client.h"
+
+namespace lumbra {
+namespace {
+
+void ReadTimeout(const Registry& registry, std::string_view name, std::chrono::milliseconds& target) {
+  const auto value = registry.ReadValue(Hive::LocalMachine, HttpSettings::kRegistryKey, name);
+  if (value && value->AsNumber() > 0) target = std::chrono::milliseconds(value->AsNumber());
+}
+
+std::vector<std::string> SplitList(const std::string& text) {
+  std::vector<std::string> items;
+  std::string item;
+  for (char c : text + ";") {
+    if (c == ';' || c == ',') {
+      if (!item.empty()) items.push_back(item);
+      item.clear();
+    } else if (c != ' ') {
+      item += c;
+    }
+  }
+  return items;
+}
+
+}  // namespace
+
+HttpSettings HttpSettings::Load(const Registry& registry) {
+  HttpSettings settings;
+  ReadTimeout(registry, kConnectTimeoutValue, settings.connect_timeout);
+  ReadTimeout(registry, kNoProgressTimeoutValue, settings.no_progress_timeout);
+  if (auto ca = registry.ReadValue(Hive::LocalMachine, kRegistryKey, kSiteCaFileValue)) {
+    settings.site_ca_file = ca->AsText();
+  }
+  if (auto ca = GetEnvironment(kSiteCaFileVariable); !ca.empty()) settings.site_ca_file = ca;
+  settings.connect_to = SplitList(GetEnvironment(kConnectToVariable));
+  return settings;
+}
+
+}  // namespace lumbra
