@@ -9,11 +9,17 @@
 //   "choose TEXT" | "cancel"             the device-choice dialog
 //   "file PATH" | "cancel"               the open and save file dialogs
 //   "form V1|V2|..." | "cancel"          a form dialog
+// Answers are UTF-8, as a script writes them; the dialog's result is Windows-1252.
 // An empty queue answers with the default (No, Cancel) and marks the journal entry
-// "unanswered", so a test sees a question it did not expect.
+// "unanswered", so a test sees a question it did not expect. An answer that does not fit
+// the question (say "login a b" for a Yes/No box) throws std::invalid_argument.
+// A password is never journalled.
 #include <deque>
-#include <mutex>
+#include <initializer_list>
+#include <optional>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/ui/user_interface.h"
@@ -29,6 +35,11 @@ struct JournalEntry {
   std::vector<std::string> flags;  // "topmost", "system_modal", "task_modal"
   std::string answer;   // "ok", "yes", "no", "cancel", or the dialog's result
   bool unanswered = false;
+  // The final state of a progress window (kind "progress"); text holds its status.
+  std::string percent_text;
+  int range_low = 0;
+  int range_high = 0;
+  int position = 0;
 
   // One JSON object, UTF-8, without a line break.
   std::string ToJson() const;
@@ -50,6 +61,8 @@ class ScriptedUi final : public UserInterface {
   std::size_t PendingAnswers() const { return answers_.size(); }
   // Also writes each entry, as one JSON line, to this file as it happens ("" for none).
   void SetJournalFile(std::string path);
+  // True while a progress window is open and EnableActiveWindow has not been called since.
+  bool OwnerDisabled() const { return owner_disabled_; }
 
   Answer ShowMessage(const MessageBoxRequest& request) override;
   std::optional<LoginAnswer> AskLogin(const LoginRequest& request) override;
@@ -63,10 +76,19 @@ class ScriptedUi final : public UserInterface {
   void DispatchPendingMessages() override {}
 
  private:
+  class ScriptedProgress;
+
+  void Record(JournalEntry entry);
+  // The next answer's word and the rest after one blank; nullopt when the queue is empty.
+  std::optional<std::pair<std::string, std::string>> NextAnswer(const std::string& kind,
+                                                                std::initializer_list<std::string_view> words);
+
   std::deque<std::string> answers_;
   std::vector<JournalEntry> journal_;
   int cancel_progress_at_ = -1;
   std::string journal_file_;
+  int open_progress_windows_ = 0;
+  bool owner_disabled_ = false;
 };
 
 }  // namespace lumbra
