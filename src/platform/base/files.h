@@ -9,6 +9,9 @@
 //  - anything else is relative to the process-wide current folder.
 // Names match without regard to case, component by component, when the exact spelling does not
 // exist. A new file keeps the spelling it was given.
+// Paths and names on this interface are component text (Windows-1252); host names are UTF-8.
+// Host entries whose names the code page cannot spell are not matched case-insensitively and
+// are not found by FindFirst.
 #include <cstdint>
 #include <filesystem>
 #include <fstream>

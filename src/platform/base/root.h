@@ -28,7 +28,7 @@ struct RootLayout {
   void EnsureCreated() const;
 };
 
-// A variable of the process environment, "" when unset.
+// A variable of the process environment as component text (Windows-1252), "" when unset.
 std::string GetEnvironment(std::string_view name);
 
 }  // namespace lumbra
