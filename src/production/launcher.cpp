@@ -1,5 +1,8 @@
 #include "production/launcher.h"
 
+#include <algorithm>
+#include <cstdint>
+
 #include "platform/base/ini.h"
 #include "platform/base/services.h"
 
@@ -48,12 +51,13 @@ std::uint32_t ReadLinkTimeout(Services& services, const std::string& system_fold
   if (ini.empty()) return 15000;
   std::string text = IniReader(services.files, system_folder).ReadString("DDE", "KXServerDDETimeout", "", kValueBuffer, ini);
   if (text.empty()) return 15000;
-  std::uint32_t value = 0;
+  // Leading digits; a value past the largest limit stays at the largest.
+  std::uint64_t value = 0;
   for (char c : text) {
     if (c < '0' || c > '9') break;
-    value = value * 10 + static_cast<std::uint32_t>(c - '0');
+    value = std::min<std::uint64_t>(value * 10 + static_cast<std::uint64_t>(c - '0'), UINT32_MAX);
   }
-  return value;
+  return static_cast<std::uint32_t>(value);
 }
 
 }  // namespace lumbra
