@@ -30,10 +30,14 @@ std::vector<std::string> SplitList(const std::string& text) {
 
 HttpSettings HttpSettings::Load(const Registry& registry) {
   HttpSettings settings;
-  ReadTimeout(registry, kConnectTimeoutValue, settings.connect_timeout);
-  ReadTimeout(registry, kNoProgressTimeoutValue, settings.no_progress_timeout);
-  if (auto ca = registry.ReadValue(Hive::LocalMachine, kRegistryKey, kSiteCaFileValue)) {
-    settings.site_ca_file = ca->AsText();
+  try {
+    ReadTimeout(registry, kConnectTimeoutValue, settings.connect_timeout);
+    ReadTimeout(registry, kNoProgressTimeoutValue, settings.no_progress_timeout);
+    if (auto ca = registry.ReadValue(Hive::LocalMachine, kRegistryKey, kSiteCaFileValue)) {
+      settings.site_ca_file = ca->AsText();
+    }
+  } catch (const RegistryError&) {
+    // A damaged hive is reported by whoever owns it; a request still goes out, with the defaults.
   }
   if (auto ca = GetEnvironment(kSiteCaFileVariable); !ca.empty()) settings.site_ca_file = ca;
   settings.connect_to = SplitList(GetEnvironment(kConnectToVariable));
