@@ -42,7 +42,11 @@ void CreateFolder(const std::filesystem::path& folder, std::filesystem::perms pe
 }  // namespace
 
 RootLayout RootLayout::FromEnvironment() {
-  if (std::string root = RawEnvironment("LUMBRA_ROOT"); !root.empty()) return RootLayout{std::filesystem::absolute(root)};
+  if (std::string root = RawEnvironment("LUMBRA_ROOT"); !root.empty()) {
+    std::error_code error;
+    std::filesystem::path absolute = std::filesystem::absolute(root, error);
+    return RootLayout{error ? std::filesystem::path(root) : absolute};
+  }
   // A relative XDG_DATA_HOME is invalid and is ignored, as the base-directory rules require.
   std::filesystem::path data_home = RawEnvironment("XDG_DATA_HOME");
   if (data_home.empty() || data_home.is_relative()) data_home = HomeFolder() / ".local" / "share";
