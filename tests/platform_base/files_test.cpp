@@ -192,6 +192,19 @@ TEST_F(FilesTest, TheCurrentFolderIsSharedAndOnlyMovesToAFolder) {
   EXPECT_EQ(FileSystem::CurrentFolder(), Host("drive_c/KX/Cards"));
 }
 
+TEST_F(FilesTest, AnEmptyNameNamesNothing) {
+  ASSERT_TRUE(files_.SetCurrentFolder("C:\\KX\\Cards"));
+  EXPECT_FALSE(files_.Exists(""));
+  EXPECT_FALSE(files_.IsFolder(""));
+  EXPECT_FALSE(files_.SetCurrentFolder(""));
+  EXPECT_FALSE(files_.Copy("Employee.cdf", "", false));
+  EXPECT_FALSE(files_.Copy("", "x.cdf", false));
+  EXPECT_FALSE(files_.Delete(""));
+  EXPECT_FALSE(files_.CreateFolder(""));
+  EXPECT_FALSE(files_.OpenForWriting(""));
+  EXPECT_EQ(std::distance(fs::directory_iterator(root_.Path() / "drive_c/KX/Cards"), fs::directory_iterator()), 1);
+}
+
 TEST_F(FilesTest, OpeningAFolderOrAMissingFileFails) {
   EXPECT_FALSE(files_.OpenForReading("C:\\KX\\Cards"));
   EXPECT_FALSE(files_.OpenForReading("C:\\KX\\none.txt"));

@@ -114,6 +114,12 @@ Stream OpenFile(const fs::path& host, std::ios::openmode mode) {
   return stream;
 }
 
+// The host path of an operation's operand. An empty name names nothing, as on the platform
+// (only a find pattern's empty folder part means the current folder).
+fs::path Operand(const FileSystem& files, std::string_view path) {
+  return path.empty() ? fs::path() : files.HostPath(path);
+}
+
 }  // namespace
 
 FileSystem::FileSystem(fs::path root) : root_(std::move(root)) {}
@@ -164,7 +170,7 @@ fs::path FileSystem::HostPath(std::string_view path) const {
 std::string FileSystem::CurrentFolder() { return AnsiFromUtf8(CurrentHostFolder().string()); }
 
 bool FileSystem::SetCurrentFolder(std::string_view folder) const {
-  fs::path host = HostPath(folder);
+  fs::path host = Operand(*this, folder);
   if (!HostIsFolder(host)) return false;
   CurrentFolderState& state = CurrentState();
   std::lock_guard lock(state.mutex);
@@ -188,12 +194,12 @@ std::optional<std::string> FileSystem::FindFirst(std::string_view pattern) const
   return std::nullopt;
 }
 
-bool FileSystem::Exists(std::string_view path) const { return HostExists(HostPath(path)); }
+bool FileSystem::Exists(std::string_view path) const { return HostExists(Operand(*this, path)); }
 
-bool FileSystem::IsFolder(std::string_view path) const { return HostIsFolder(HostPath(path)); }
+bool FileSystem::IsFolder(std::string_view path) const { return HostIsFolder(Operand(*this, path)); }
 
 std::optional<std::uint64_t> FileSystem::Size(std::string_view path) const {
-  const fs::path host = HostPath(path);
+  const fs::path host = Operand(*this, path);
   std::error_code error;
   if (!fs::is_regular_file(host, error)) return std::nullopt;
   const std::uintmax_t size = fs::file_size(host, error);
@@ -202,10 +208,10 @@ std::optional<std::uint64_t> FileSystem::Size(std::string_view path) const {
 }
 
 bool FileSystem::Copy(std::string_view from, std::string_view to, bool fail_if_exists) const {
-  const fs::path source = HostPath(from);
-  const fs::path target = HostPath(to);
+  const fs::path source = Operand(*this, from);
+  const fs::path target = Operand(*this, to);
   std::error_code error;
-  if (!fs::is_regular_file(source, error)) return false;
+  if (!fs::is_regular_file(source, error) || target.empty()) return false;
   if (HostExists(target)) {
     if (fail_if_exists || HostIsFolder(target) || fs::equivalent(source, target, error)) return false;
   }
@@ -232,25 +238,25 @@ bool FileSystem::Copy(std::string_view from, std::string_view to, bool fail_if_e
 }
 
 bool FileSystem::Delete(std::string_view path) const {
-  const fs::path host = HostPath(path);
+  const fs::path host = Operand(*this, path);
   std::error_code error;
   if (fs::is_directory(fs::symlink_status(host, error))) return false;  // folders are not files
   return fs::remove(host, error);
 }
 
 bool FileSystem::CreateFolder(std::string_view path) const {
-  const fs::path host = HostPath(path);
+  const fs::path host = Operand(*this, path);
   if (HostExists(host) || !HostIsFolder(host.parent_path())) return false;
   std::error_code error;
   return fs::create_directory(host, error);
 }
 
 std::ifstream FileSystem::OpenForReading(std::string_view path) const {
-  return OpenFile<std::ifstream>(HostPath(path), std::ios::in | std::ios::binary);
+  return OpenFile<std::ifstream>(Operand(*this, path), std::ios::in | std::ios::binary);
 }
 
 std::ofstream FileSystem::OpenForWriting(std::string_view path) const {
-  return OpenFile<std::ofstream>(HostPath(path), std::ios::out | std::ios::binary | std::ios::trunc);
+  return OpenFile<std::ofstream>(Operand(*this, path), std::ios::out | std::ios::binary | std::ios::trunc);
 }
 
 }  // namespace lumbra
