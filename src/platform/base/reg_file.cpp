@@ -177,7 +177,8 @@ class Parser {
     // A trailing "\" continues the data on the next line.
     while (!joined.empty() && joined.back() == '\\') {
       joined.pop_back();
-      if (++index_ == lines_.size()) Fail("hex data continues past the end of the file");
+      if (index_ + 1 == lines_.size()) Fail("hex data continues past the end of the file");
+      ++index_;
       joined += Trim(lines_[index_]);
     }
     std::string_view rest = Trim(joined);

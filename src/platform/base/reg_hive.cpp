@@ -12,6 +12,7 @@
 #include <map>
 #include <sstream>
 #include <thread>
+#include <unordered_map>
 
 #include "platform/base/text.h"
 
@@ -19,7 +20,7 @@ namespace lumbra {
 namespace {
 
 constexpr auto kLockTimeout = std::chrono::seconds(10);
-constexpr auto kLockRetry = std::chrono::milliseconds(5);
+constexpr auto kLockRetry = std::chrono::milliseconds(1);
 
 // "\A\\B\" -> "A\B": empty names between separators carry nothing.
 std::string NormalizeKey(std::string_view key) {
@@ -208,13 +209,18 @@ void HiveKeys::Apply(const RegFileKey& change) {
     return;
   }
   RegFileKey& key = Create(change.path);
+  // One index for the whole section: a hive file holds many values per key.
+  std::unordered_map<std::string, std::size_t> positions;
+  for (std::size_t i = 0; i < key.values.size(); ++i) positions.emplace(UpperAnsi(key.values[i].name), i);
   for (const RegFileValue& value : change.values) {
-    if (value.value) {
-      key.SetValue(value.name, *value.value);
+    const auto [found, added] = positions.emplace(UpperAnsi(value.name), key.values.size());
+    if (added) {
+      key.values.push_back(value);
     } else {
-      key.DeleteValue(value.name);
+      key.values[found->second].value = value.value;
     }
   }
+  std::erase_if(key.values, [](const RegFileValue& value) { return !value.value; });
 }
 
 HiveFile::HiveFile(std::filesystem::path folder, Hive hive)
