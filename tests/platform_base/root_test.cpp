@@ -92,6 +92,7 @@ TEST(Environment, VariablesComeFromTheProcessAsComponentText) {
   environment.Set("LUMBRA_TEST_TEMP", "/tmp/jos\xC3\xA9");
   environment.Set("LUMBRA_TEST_UNSET", std::nullopt);
   EXPECT_EQ(GetEnvironment("LUMBRA_TEST_TEMP"), "/tmp/jos\xE9");
+  EXPECT_EQ(GetHostEnvironment("LUMBRA_TEST_TEMP"), "/tmp/jos\xC3\xA9");
   EXPECT_EQ(GetEnvironment("LUMBRA_TEST_UNSET"), "");
 }
 

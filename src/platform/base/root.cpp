@@ -13,13 +13,8 @@
 namespace lumbra {
 namespace {
 
-std::string RawEnvironment(const char* name) {
-  const char* value = std::getenv(name);
-  return value == nullptr ? std::string() : std::string(value);
-}
-
 std::filesystem::path HomeFolder() {
-  std::string home = RawEnvironment("HOME");
+  std::string home = GetHostEnvironment("HOME");
   if (home.empty()) {
     // Services started without a login environment still have a password-file entry.
     if (const passwd* entry = getpwuid(getuid()); entry != nullptr && entry->pw_dir != nullptr) home = entry->pw_dir;
@@ -42,13 +37,13 @@ void CreateFolder(const std::filesystem::path& folder, std::filesystem::perms pe
 }  // namespace
 
 RootLayout RootLayout::FromEnvironment() {
-  if (std::string root = RawEnvironment("LUMBRA_ROOT"); !root.empty()) {
+  if (std::string root = GetHostEnvironment("LUMBRA_ROOT"); !root.empty()) {
     std::error_code error;
     std::filesystem::path absolute = std::filesystem::absolute(root, error);
     return RootLayout{error ? std::filesystem::path(root) : absolute};
   }
   // A relative XDG_DATA_HOME is invalid and is ignored, as the base-directory rules require.
-  std::filesystem::path data_home = RawEnvironment("XDG_DATA_HOME");
+  std::filesystem::path data_home = GetHostEnvironment("XDG_DATA_HOME");
   if (data_home.empty() || data_home.is_relative()) data_home = HomeFolder() / ".local" / "share";
   return RootLayout{data_home / "lumbra"};
 }
@@ -72,6 +67,11 @@ void RootLayout::EnsureCreated() const {
   CreateFolder(DriveDir('c'), everyone_reads);
 }
 
-std::string GetEnvironment(std::string_view name) { return AnsiFromUtf8(RawEnvironment(std::string(name).c_str())); }
+std::string GetEnvironment(std::string_view name) { return AnsiFromUtf8(GetHostEnvironment(name)); }
+
+std::string GetHostEnvironment(std::string_view name) {
+  const char* value = std::getenv(std::string(name).c_str());
+  return value == nullptr ? std::string() : std::string(value);
+}
 
 }  // namespace lumbra

@@ -30,5 +30,7 @@ struct RootLayout {
 
 // A variable of the process environment as component text (Windows-1252), "" when unset.
 std::string GetEnvironment(std::string_view name);
+// The same, as the host keeps it (UTF-8), for platform code that hands it to the host unchanged.
+std::string GetHostEnvironment(std::string_view name);
 
 }  // namespace lumbra
