@@ -9,53 +9,6 @@
 namespace lumbra {
 namespace {
 
-std::string ButtonsName(Buttons buttons) {
-  switch (buttons) {
-    case Buttons::Ok: return "ok";
-    case Buttons::YesNo: return "yesno";
-    case Buttons::OkCancel: return "okcancel";
-  }
-  return "";
-}
-
-std::string IconName(Icon icon) {
-  switch (icon) {
-    case Icon::None: return "";
-    case Icon::Information: return "information";
-    case Icon::Warning: return "warning";
-    case Icon::Error: return "error";
-    case Icon::Question: return "question";
-  }
-  return "";
-}
-
-std::vector<std::string> FlagNames(const MessageBoxRequest& request) {
-  std::vector<std::string> flags;
-  if (request.topmost) flags.push_back("topmost");
-  if (request.system_modal) flags.push_back("system_modal");
-  if (request.task_modal) flags.push_back("task_modal");
-  return flags;
-}
-
-std::string AnswerName(Answer answer) {
-  switch (answer) {
-    case Answer::Ok: return "ok";
-    case Answer::Cancel: return "cancel";
-    case Answer::Yes: return "yes";
-    case Answer::No: return "no";
-  }
-  return "";
-}
-
-JournalEntry NewEntry(std::string kind, std::string caption, std::string text, std::string buttons) {
-  JournalEntry entry;
-  entry.kind = std::move(kind);
-  entry.caption = std::move(caption);
-  entry.text = std::move(text);
-  entry.buttons = std::move(buttons);
-  return entry;
-}
-
 std::string Join(const std::vector<std::string>& parts, char separator) {
   std::string joined;
   for (const std::string& part : parts) {
@@ -153,9 +106,7 @@ std::optional<std::pair<std::string, std::string>> ScriptedUi::NextAnswer(
 }
 
 Answer ScriptedUi::ShowMessage(const MessageBoxRequest& request) {
-  JournalEntry entry = NewEntry("message", request.caption, request.text, ButtonsName(request.buttons));
-  entry.icon = IconName(request.icon);
-  entry.flags = FlagNames(request);
+  JournalEntry entry = JournalEntry::ForMessage(request);
   Answer answer = Answer::Ok;
   if (request.buttons != Buttons::Ok) {
     const bool yes_no = request.buttons == Buttons::YesNo;
@@ -169,13 +120,13 @@ Answer ScriptedUi::ShowMessage(const MessageBoxRequest& request) {
              : next->first == "ok"  ? Answer::Ok  : Answer::Cancel;
     }
   }
-  entry.answer = AnswerName(answer);
+  entry.answer = JournalEntry::AnswerName(answer);
   Record(std::move(entry));
   return answer;
 }
 
 std::optional<LoginAnswer> ScriptedUi::AskLogin(const LoginRequest& request) {
-  JournalEntry entry = NewEntry("login", request.title, request.message, "okcancel");
+  JournalEntry entry = JournalEntry::ForDialog("login", request.title, request.message);
   std::optional<LoginAnswer> result;
   const auto next = NextAnswer("login dialog", {"login", "cancel"});
   if (!next) {
@@ -199,7 +150,7 @@ std::unique_ptr<ProgressWindow> ScriptedUi::OpenProgress(const std::string& titl
 }
 
 std::optional<std::string> ScriptedUi::ChooseDevice(const DeviceChoiceRequest& request) {
-  JournalEntry entry = NewEntry("device", request.title, Join(request.items, '\n'), "okcancel");
+  JournalEntry entry = JournalEntry::ForDialog("device", request.title, Join(request.items, '\n'));
   std::optional<std::string> result;
   const auto next = NextAnswer("device-choice dialog", {"choose", "cancel"});
   if (!next) {
@@ -213,13 +164,14 @@ std::optional<std::string> ScriptedUi::ChooseDevice(const DeviceChoiceRequest& r
 }
 
 void ScriptedUi::ShowAbout(const std::string& title, const std::string& text) {
-  JournalEntry entry = NewEntry("about", title, text, "ok");
+  JournalEntry entry = JournalEntry::ForDialog("about", title, text);
+  entry.buttons = "ok";
   entry.answer = "ok";
   Record(std::move(entry));
 }
 
 std::optional<std::string> ScriptedUi::AskFile(const FileDialogRequest& request) {
-  JournalEntry entry = NewEntry("file", request.title, request.filter, "okcancel");
+  JournalEntry entry = JournalEntry::ForDialog("file", request.title, request.filter);
   entry.flags = {request.save ? "save" : "open"};
   std::optional<std::string> result;
   const auto next = NextAnswer("file dialog", {"file", "cancel"});
@@ -237,7 +189,7 @@ std::optional<std::vector<std::string>> ScriptedUi::EditForm(const std::string& 
                                                              const std::vector<FormField>& fields) {
   std::vector<std::string> labels;
   for (const FormField& field : fields) labels.push_back(field.label);
-  JournalEntry entry = NewEntry("form", caption, Join(labels, '|'), "okcancel");
+  JournalEntry entry = JournalEntry::ForDialog("form", caption, Join(labels, '|'));
   std::optional<std::vector<std::string>> result;
   const auto next = NextAnswer("form dialog", {"form", "cancel"});
   if (!next) {
@@ -259,7 +211,9 @@ std::optional<std::vector<std::string>> ScriptedUi::EditForm(const std::string& 
 
 void ScriptedUi::EnableActiveWindow() {
   owner_disabled_ = false;
-  Record(NewEntry("enable", "", "", ""));
+  JournalEntry entry = JournalEntry::ForDialog("enable", "", "");
+  entry.buttons.clear();
+  Record(std::move(entry));
 }
 
 }  // namespace lumbra

@@ -43,6 +43,12 @@ struct JournalEntry {
 
   // One JSON object, UTF-8, without a line break.
   std::string ToJson() const;
+
+  // A message box's entry, without its answer.
+  static JournalEntry ForMessage(const MessageBoxRequest& request);
+  // A dialog's entry (buttons "okcancel"), without its answer.
+  static JournalEntry ForDialog(std::string kind, std::string caption, std::string text);
+  static std::string AnswerName(Answer answer);
 };
 
 class ScriptedUi final : public UserInterface {

@@ -3,14 +3,20 @@
 // are answered at the prompt. Without a terminal on stdin it takes the default answer and
 // writes a journal line to stderr instead.
 #include <cstdio>
+#include <iosfwd>
 
 #include "platform/ui/user_interface.h"
 
 namespace lumbra {
 
+struct JournalEntry;
+
 class TerminalUi final : public UserInterface {
  public:
   TerminalUi();
+  // Reads answers from in and writes to out; interactive says whether a person answers.
+  // The password is masked when in is a terminal.
+  TerminalUi(std::istream& in, std::ostream& out, bool interactive);
 
   Answer ShowMessage(const MessageBoxRequest& request) override;
   std::optional<LoginAnswer> AskLogin(const LoginRequest& request) override;
@@ -24,6 +30,13 @@ class TerminalUi final : public UserInterface {
   void DispatchPendingMessages() override {}
 
  private:
+  // A line typed by the person, UTF-8 converted to Windows-1252; nullopt at end of input.
+  std::optional<std::string> Prompt(const std::string& question, bool masked = false);
+  // Without a person: the entry goes to the journal line and the default is taken.
+  void JournalUnanswered(const JournalEntry& entry);
+
+  std::istream* in_;
+  std::ostream* out_;
   bool interactive_;
 };
 

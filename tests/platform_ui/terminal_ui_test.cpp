@@ -1,0 +1,104 @@
+#include "platform/ui/terminal_ui.h"
+
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+namespace lumbra {
+namespace {
+
+MessageBoxRequest Question() {
+  MessageBoxRequest request;
+  request.text = "Replace the file?";
+  request.caption = "Quorra";
+  request.buttons = Buttons::YesNo;
+  request.icon = Icon::Question;
+  return request;
+}
+
+nlohmann::json LastJsonLine(const std::string& output) {
+  const auto end = output.find_last_not_of('\n');
+  const auto start = output.rfind('\n', end);
+  return nlohmann::json::parse(output.substr(start == std::string::npos ? 0 : start + 1, end - start));
+}
+
+TEST(TerminalUiTest, WithoutAPersonQuestionsTakeTheDefaultAndAJournalLine) {
+  std::istringstream in("yes\n");  // never read: nobody is there to type it
+  std::ostringstream out;
+  TerminalUi ui(in, out, false);
+
+  MessageBoxRequest note;
+  note.text = "Card printed for Jos\xE9";
+  note.caption = "Ostrel";
+  note.icon = Icon::Information;
+  EXPECT_EQ(ui.ShowMessage(note), Answer::Ok);
+  EXPECT_EQ(out.str(), "[Ostrel] Information: Card printed for Jos\xC3\xA9\n");
+
+  EXPECT_EQ(ui.ShowMessage(Question()), Answer::No);
+  const auto entry = LastJsonLine(out.str());
+  EXPECT_EQ(entry["kind"], "message");
+  EXPECT_EQ(entry["text"], "Replace the file?");
+  EXPECT_EQ(entry["answer"], "no");
+  EXPECT_EQ(entry["unanswered"], true);
+
+  EXPECT_FALSE(ui.AskLogin({"Enter Network Password", "", "clerk", ""}));
+  EXPECT_EQ(LastJsonLine(out.str())["kind"], "login");
+  EXPECT_FALSE(ui.ChooseDevice({"Select Device", {"Cam"}, "Cam", 40}));
+  EXPECT_EQ(LastJsonLine(out.str())["kind"], "device");
+  EXPECT_FALSE(ui.AskFile({}));
+  EXPECT_EQ(LastJsonLine(out.str())["kind"], "file");
+  EXPECT_FALSE(ui.EditForm("Properties", {{"Server", "x", false}}));
+  EXPECT_EQ(LastJsonLine(out.str())["kind"], "form");
+  EXPECT_EQ(in.tellg(), 0);
+}
+
+TEST(TerminalUiTest, APersonAnswersAtThePrompt) {
+  std::istringstream in(
+      "maybe\r\nY\n"          // yes/no: junk is asked again
+      "c\n"                   // OK/Cancel
+      "\nhunter2\n"           // login: empty user keeps the given one
+      "2\n"                   // device by number
+      "Cam Caf\xC3\xA9\n"     // device by name, UTF-8 typed
+      "\n"                    // device: empty keeps the current one
+      "photo\n"               // file: the default extension is added
+      "\n"                    // file: empty takes the initial name
+      "new\nx\nn\n");         // form: text field, then a check box asked again
+  std::ostringstream out;
+  TerminalUi ui(in, out, true);
+
+  EXPECT_EQ(ui.ShowMessage(Question()), Answer::Yes);
+  MessageBoxRequest ok_cancel = Question();
+  ok_cancel.buttons = Buttons::OkCancel;
+  EXPECT_EQ(ui.ShowMessage(ok_cancel), Answer::Cancel);
+
+  const auto login = ui.AskLogin({"Enter Network Password", "", "clerk", ""});
+  ASSERT_TRUE(login);
+  EXPECT_EQ(login->user, "clerk");
+  EXPECT_EQ(login->password, "hunter2");
+
+  const DeviceChoiceRequest device{"Select Device", {"Cam 1", "Cam 2"}, "Cam 1", 40};
+  EXPECT_EQ(ui.ChooseDevice(device), "Cam 2");
+  EXPECT_EQ(ui.ChooseDevice(device), "Cam Caf\xE9");
+  EXPECT_EQ(ui.ChooseDevice(device), "Cam 1");
+
+  FileDialogRequest file;
+  file.save = true;
+  file.default_extension = "jpg";
+  file.initial_name = "card.png";
+  EXPECT_EQ(ui.AskFile(file), "photo.jpg");
+  EXPECT_EQ(ui.AskFile(file), "card.png");
+
+  EXPECT_EQ(ui.EditForm("Properties", {{"Server", "old", false}, {"Secure", "1", true}}),
+            (std::vector<std::string>{"new", "0"}));
+
+  // At the end of input every question is cancelled.
+  EXPECT_EQ(ui.ShowMessage(Question()), Answer::No);
+  EXPECT_FALSE(ui.AskLogin({}));
+  EXPECT_FALSE(ui.ChooseDevice(device));
+  EXPECT_FALSE(ui.AskFile(file));
+  EXPECT_EQ(out.str().find("hunter2"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace lumbra
