@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "site/fault_rules.h"
+#include "site/query.h"
 #include "site/site_files.h"
 #include "site/socket_drop.h"
 
@@ -143,17 +144,18 @@ bool Site::Prepare(const httplib::Request& request, httplib::Response& response)
 bool Site::Answer(const httplib::Request& request, httplib::Response& response) {
   if (request.method != "GET" && request.method != "HEAD") return false;
   const std::string& path = request.path;
-  if (EndsWithNoCase(path, ".asp") && request.has_param("ShowMeTheEmployee")) {
-    if (auto photo = FindEmployeePhoto(config_.root, request.get_param_value("KeyField"))) {
+  const Query query(QueryOf(request));
+  if (EndsWithNoCase(path, ".asp") && query.Has("ShowMeTheEmployee")) {
+    if (auto photo = FindEmployeePhoto(config_.root, query.Value("KeyField"))) {
       AnswerFile(response, *photo);
     } else {
       AnswerText(response, 404, "no photo for that employee");
     }
     return true;
   }
-  if (EndsWithNoCase(path, ".asp") && request.has_param("tableid")) {
-    if (auto photo = FindStoredPhoto(config_.root, request.get_param_value("tableid"),
-                                     request.get_param_value("column"), request.get_param_value("where"))) {
+  if (EndsWithNoCase(path, ".asp") && query.Has("tableid")) {
+    if (auto photo = FindStoredPhoto(config_.root, query.Value("tableid"), query.Value("column"),
+                                     query.Value("where"))) {
       AnswerFile(response, *photo);
     } else {
       AnswerText(response, 404, "no stored photo for that record");
