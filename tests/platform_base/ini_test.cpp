@@ -116,7 +116,7 @@ TEST_F(IniTest, IntegersComeFromTheLeadingDigits) {
     int expected;
   } cases[] = {
       {"Plain", 42},       {"Negative", -17},        {"Plus", 8},
-      {"Trailing", 12},    {"Text", 5},              {"Sign", 5},
+      {"Trailing", 12},    {"Text", 0},              {"Sign", 0},
       {"Blank", 5},        {"Missing", 5},           {"Huge", 2147483647},
       {"Tiny", -2147483647 - 1},
   };

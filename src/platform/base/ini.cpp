@@ -116,7 +116,9 @@ int IniReader::ReadInt(std::string_view section, std::string_view key, int fallb
   std::size_t pos = 0;
   bool negative = false;
   if (pos < value.size() && (value[pos] == '-' || value[pos] == '+')) negative = value[pos++] == '-';
-  if (pos >= value.size() || !std::isdigit(static_cast<unsigned char>(value[pos]))) return fallback;
+  // As on Windows: a missing or empty value gives the default, a value without digits 0.
+  if (value.empty()) return fallback;
+  if (pos >= value.size() || !std::isdigit(static_cast<unsigned char>(value[pos]))) return 0;
   long long magnitude = 0;
   for (; pos < value.size() && std::isdigit(static_cast<unsigned char>(value[pos])); ++pos) {
     // Clamp rather than overflow: an absurd number in a settings file must not wrap around.

@@ -18,8 +18,8 @@ class IniReader {
   std::string ReadString(std::string_view section, std::string_view key, std::string_view fallback,
                          std::size_t buffer_size, std::string_view file) const;
 
-  // Leading digits of the value, with an optional sign, as the platform reads them; the default
-  // when the key is missing or has no leading digits.
+  // Leading digits of the value, with an optional sign, as the platform reads them: the default
+  // when the key is missing or its value empty, 0 when the value has no leading digits.
   int ReadInt(std::string_view section, std::string_view key, int fallback, std::string_view file) const;
 
  private:
