@@ -32,8 +32,9 @@ duk_ret_t Guarded(duk_context* ctx, Body body) {
     duk_push_error_object(ctx, DUK_ERR_ERROR, "%s", error.what());
     failed = true;
   }
-  if (failed) return duk_throw(ctx);
-  return result;
+  if (!failed) return result;
+  BlameScript(ctx, -1);
+  return duk_throw(ctx);
 }
 
 // The automation object behind a proxy's target (or a method's stored target), or nullptr.
@@ -173,6 +174,41 @@ duk_ret_t ConstructActiveXObject(duk_context* ctx) {
 }
 
 }  // namespace
+
+// Errors raised in native code would carry this file's name and line; a page's author needs
+// the page's: those of the nearest script activation on the call stack.
+void BlameScript(duk_context* ctx, duk_idx_t error) {
+  constexpr duk_uint_t kDefine = DUK_DEFPROP_HAVE_VALUE | DUK_DEFPROP_SET_WRITABLE |
+                                 DUK_DEFPROP_SET_CONFIGURABLE | DUK_DEFPROP_FORCE;
+  error = duk_normalize_index(ctx, error);
+  for (duk_int_t level = -1;; --level) {
+    duk_inspect_callstack_entry(ctx, level);  // [entry]
+    if (!duk_is_object(ctx, -1)) {
+      duk_pop(ctx);
+      return;
+    }
+    duk_get_prop_string(ctx, -1, "lineNumber");
+    const duk_int_t line = duk_get_int(ctx, -1);
+    duk_pop(ctx);
+    if (line > 0) {
+      duk_push_string(ctx, "lineNumber");
+      duk_push_int(ctx, line);
+      duk_def_prop(ctx, error, kDefine);
+      duk_get_prop_string(ctx, -1, "function");  // [entry function]
+      duk_get_prop_string(ctx, -1, "fileName");  // [entry function name]
+      if (duk_is_string(ctx, -1)) {
+        duk_push_string(ctx, "fileName");
+        duk_swap_top(ctx, -2);
+        duk_def_prop(ctx, error, kDefine);
+      } else {
+        duk_pop(ctx);
+      }
+      duk_pop_2(ctx);
+      return;
+    }
+    duk_pop(ctx);
+  }
+}
 
 void PushComError(duk_context* ctx, const ComError& error) {
   const std::string description = error.Description().empty() ? error.CodeMeaning() : error.Description();

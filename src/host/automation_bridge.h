@@ -16,6 +16,9 @@ void PushVariant(duk_context* ctx, const Variant& value);
 // object or function, which automation objects cannot take.
 Variant VariantFromScript(duk_context* ctx, duk_idx_t index);
 
+// Gives the error at `error` the file name and line of the script code that is running.
+void BlameScript(duk_context* ctx, duk_idx_t error);
+
 // Pushes the Error object that stands for a failure.
 void PushComError(duk_context* ctx, const ComError& error);
 
