@@ -204,6 +204,12 @@ bool ProductionLink::PollStatus() {
   return true;
 }
 
+bool ProductionLink::ReachedOwnLaunch() const {
+  if (launched_pid_ == 0) return false;
+  auto window = WindowTable(services_.root.RunDir() / "windows").FindByTitle(kProductionWindowTitle);
+  return window && window->pid == launched_pid_;
+}
+
 void ProductionLink::EndInstance() {
   Disconnect();
   client_.reset();
@@ -220,7 +226,7 @@ bool ProductionLink::StopApplication() {
     }
   } else {
     if (conversation_ == 0) return false;
-    if (!reattached_ && !ExecuteCommand("[DESTROYKX]")) {
+    if ((!reattached_ || ReachedOwnLaunch()) && !ExecuteCommand("[DESTROYKX]")) {
       Show("Failed to stop Kestrix");
       return false;
     }
@@ -239,6 +245,7 @@ bool ProductionLink::StartApplication() {
     return false;
   }
   started_here_ = true;
+  launched_pid_ = launched.pid;
   return ConnectLink();
 }
 

@@ -86,6 +86,9 @@ class ProductionLink {
   std::uint32_t PollLimitMs() const;
   void Show(const std::string& text);
   void EndInstance();
+  // Whether the running application is the one this link launched: a reattachment to it, made
+  // because it was slow to register, is no reattachment to somebody else's instance.
+  bool ReachedOwnLaunch() const;
 
   Services& services_;
   ProductionLinkOptions options_;
@@ -102,6 +105,7 @@ class ProductionLink {
   std::uint32_t time_limit_ms_ = kDefaultLinkTimeoutMs;
   bool reattached_ = false;
   bool started_here_ = false;
+  int launched_pid_ = 0;
   bool succeeded_ = false;
   std::string command_line_;
 };
