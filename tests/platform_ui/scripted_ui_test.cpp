@@ -105,6 +105,7 @@ TEST(ScriptedUiTest, DialogsReturnTheirScriptedResults) {
 
   ScriptedUi too_many({"form a|b|c"});
   EXPECT_THROW(too_many.EditForm("Properties", fields), std::invalid_argument);
+  EXPECT_EQ(too_many.PendingAnswers(), 1u);
 }
 
 TEST(ScriptedUiTest, ProgressDisablesTheOwnerAndJournalsItsFinalState) {

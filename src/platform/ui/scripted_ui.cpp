@@ -191,15 +191,17 @@ std::optional<std::vector<std::string>> ScriptedUi::EditForm(const std::string& 
   for (const FormField& field : fields) labels.push_back(field.label);
   JournalEntry entry = JournalEntry::ForDialog("form", caption, Join(labels, '|'));
   std::optional<std::vector<std::string>> result;
+  // Checked before the answer is taken, so that a faulty answer stays in the queue.
+  if (!answers_.empty() && answers_.front().starts_with("form ") &&
+      Split(answers_.front(), '|').size() > fields.size()) {
+    throw std::invalid_argument("the scripted answer \"" + answers_.front() + "\" has more values than the " +
+                                std::to_string(fields.size()) + " fields of the form");
+  }
   const auto next = NextAnswer("form dialog", {"form", "cancel"});
   if (!next) {
     entry.unanswered = true;
   } else if (next->first == "form") {
     std::vector<std::string> values = Split(next->second, '|');
-    if (values.size() > fields.size()) {
-      throw std::invalid_argument("the scripted form answer has " + std::to_string(values.size()) +
-                                  " values for " + std::to_string(fields.size()) + " fields");
-    }
     // Fields the answer leaves out keep their values.
     for (std::size_t i = values.size(); i < fields.size(); ++i) values.push_back(fields[i].value);
     result = std::move(values);
