@@ -42,6 +42,8 @@ class RegistryError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// Every operation reads the hive file afresh, so other processes' writes are seen at once.
+// A damaged hive file, or a lock held too long by another process, raises RegistryError.
 class Registry {
  public:
   explicit Registry(std::filesystem::path folder);
@@ -62,7 +64,9 @@ class Registry {
   // Deletes the key with all its subkeys.
   bool DeleteKey(Hive hive, std::string_view key);
 
-  // Export of a key and its subkeys as a .reg text, and import of such a text (all hives it names).
+  // Export of a key and its subkeys as a .reg text (RegistryError when the key does not exist),
+  // and import of such a text (all hives it names; "[-KEY]" and "Name"=- delete). A faulty
+  // text raises RegistryError naming source_name and the line, and changes nothing.
   std::string Export(Hive hive, std::string_view key) const;
   void Import(std::string_view reg_text, std::string_view source_name);
 
