@@ -279,10 +279,10 @@ std::filesystem::path Application::OutputFolder() const {
   return folder.is_absolute() ? folder : data_folder_ / folder;
 }
 
-std::filesystem::path Application::PhotoOf(const Card& card) const {
+std::pair<std::string, std::filesystem::path> Application::PhotoOf(const Card& card) const {
   for (const auto& [name, value] : card.fields) {
     std::filesystem::path path = files_.HostPath(value);
-    if (IsImageFile(path)) return path;
+    if (IsImageFile(path)) return {name, path};
   }
   return {};
 }
@@ -297,7 +297,8 @@ bool Application::WriteRecord(const Card& card, bool print_dialog) {
   }
   char stem[32];
   std::snprintf(stem, sizeof(stem), "card-%04d", number);
-  CardFace face{card.link, card.card, card.fields, PhotoOf(card)};
+  auto [photo_field, photo] = PhotoOf(card);
+  CardFace face{card.link, card.card, card.fields, photo, photo_field};
   nlohmann::ordered_json record;
   record["link"] = Utf8FromAnsi(card.link);
   record["card"] = Utf8FromAnsi(card.card);

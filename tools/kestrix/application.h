@@ -57,7 +57,8 @@ class Application final : public DdeServerHandler {
   void Publish(std::optional<std::string> status, std::optional<std::string> result);
   void JoinJob();
   std::filesystem::path OutputFolder() const;
-  std::filesystem::path PhotoOf(const Card& card) const;
+  // The first field whose value names a picture file: its name and the file.
+  std::pair<std::string, std::filesystem::path> PhotoOf(const Card& card) const;
   bool WriteRecord(const Card& card, bool print_dialog);
 
   RootLayout root_;

@@ -47,7 +47,8 @@ class Canvas {
       if (c < 32 || c > 126) c = '?';
     }
     while (!text.empty() && stb_easy_font_width(text.data()) * scale > max_width) text.pop_back();
-    std::vector<char> buffer(text.size() * 270 + 64);
+    // Room for the most segments a character can have (the documented 270 bytes are an average).
+    std::vector<char> buffer(text.size() * 1024 + 64);
     int quads = stb_easy_font_print(0, 0, text.data(), nullptr, buffer.data(), static_cast<int>(buffer.size()));
     for (int q = 0; q < quads; ++q) {
       // Each vertex is x, y, z as floats and four colour bytes; a quad's first and third
@@ -115,6 +116,7 @@ bool WriteCardPicture(const CardFace& face, const std::filesystem::path& png) {
 
   int y = kPhotoY;
   for (const auto& [name, value] : face.fields) {
+    if (name == face.photo_field) continue;
     if (y > kHeight - 90) break;
     canvas.Text(380, y, name, 2, {90, 96, 120}, kWidth - 410);
     canvas.Text(380, y + 22, value, 3, ink, kWidth - 410);

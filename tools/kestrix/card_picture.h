@@ -13,6 +13,7 @@ struct CardFace {
   std::string card;   // the card file name
   std::vector<std::pair<std::string, std::string>> fields;
   std::filesystem::path photo;  // "" or a file that may not decode
+  std::string photo_field;      // the field that named the photo: pictured, not written out
 };
 
 // False when the PNG cannot be written. A photo that cannot be read leaves its box grey.
