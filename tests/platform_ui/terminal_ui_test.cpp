@@ -1,9 +1,16 @@
 #include "platform/ui/terminal_ui.h"
 
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <pty.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <nlohmann/json.hpp>
 #include <sstream>
+#include <thread>
 
 namespace lumbra {
 namespace {
@@ -98,6 +105,55 @@ TEST(TerminalUiTest, APersonAnswersAtThePrompt) {
   EXPECT_FALSE(ui.ChooseDevice(device));
   EXPECT_FALSE(ui.AskFile(file));
   EXPECT_EQ(out.str().find("hunter2"), std::string::npos);
+}
+
+// On a real terminal the password is typed with echo off, and echo comes back afterwards.
+TEST(TerminalUiTest, ThePasswordIsNotEchoedOnATerminal) {
+  int master = -1;
+  int slave = -1;
+  ASSERT_EQ(::openpty(&master, &slave, nullptr, nullptr, nullptr), 0);
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    ::dup2(slave, STDIN_FILENO);
+    ::dup2(slave, STDERR_FILENO);  // prompts go to the terminal, as for a person
+    ::close(master);
+    TerminalUi ui;
+    const auto login = ui.AskLogin({"Enter Network Password", "", "", ""});
+    termios after{};
+    ::tcgetattr(STDIN_FILENO, &after);
+    const bool ok = login && login->user == "clerk" && login->password == "hunter2" && (after.c_lflag & ECHO);
+    ::_exit(ok ? 0 : 1);
+  }
+  ::close(slave);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  std::string echoed;
+  const auto drain = [&] {
+    pollfd ready{master, POLLIN, 0};
+    char buffer[256];
+    while (::poll(&ready, 1, 10) > 0) {
+      const ssize_t got = ::read(master, buffer, sizeof buffer);
+      if (got <= 0) return;
+      echoed.append(buffer, static_cast<std::size_t>(got));
+    }
+  };
+  ASSERT_EQ(::write(master, "clerk\n", 6), 6);
+  // Type the password only once the prompt has turned echo off, as a person would.
+  for (termios mode{}; ::tcgetattr(master, &mode) == 0 && (mode.c_lflag & ECHO);) {
+    ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "echo never went off";
+    drain();
+  }
+  ASSERT_EQ(::write(master, "hunter2\n", 8), 8);
+  int status = 0;
+  while (::waitpid(child, &status, WNOHANG) == 0) {
+    ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "the login prompt did not return";
+    drain();
+  }
+  drain();
+  ::close(master);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_NE(echoed.find("clerk"), std::string::npos) << echoed;
+  EXPECT_EQ(echoed.find("hunter2"), std::string::npos) << echoed;
 }
 
 }  // namespace
