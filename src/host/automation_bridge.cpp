@@ -31,6 +31,9 @@ duk_ret_t Guarded(duk_context* ctx, Body body) {
   } catch (const std::exception& error) {
     duk_push_error_object(ctx, DUK_ERR_ERROR, "%s", error.what());
     failed = true;
+  } catch (...) {
+    duk_push_error_object(ctx, DUK_ERR_ERROR, "%s", "unexpected failure in native code");
+    failed = true;
   }
   if (!failed) return result;
   BlameScript(ctx, -1);
@@ -45,10 +48,11 @@ ObjectRef* ReferenceOf(duk_context* ctx, duk_idx_t target) {
   return reference;
 }
 
-DispatchObject& RequireObject(duk_context* ctx, duk_idx_t target) {
+// A reference of its own, so the object outlives the call whatever the collector does.
+ObjectRef RequireObject(duk_context* ctx, duk_idx_t target) {
   ObjectRef* reference = ReferenceOf(ctx, target);
   if (reference == nullptr || !*reference) throw ComError(RPC_E_DISCONNECTED);
-  return **reference;
+  return *reference;
 }
 
 duk_ret_t ReleaseReference(duk_context* ctx) {
@@ -85,9 +89,9 @@ duk_ret_t CallMethod(duk_context* ctx) {
     duk_get_prop_string(ctx, -1, kMethodTarget);
     duk_get_prop_string(ctx, -2, kMethodId);
     const auto id = static_cast<DispId>(duk_get_int(ctx, -1));
-    DispatchObject& object = RequireObject(ctx, -2);
+    const ObjectRef object = RequireObject(ctx, -2);
     duk_pop_3(ctx);
-    PushVariant(ctx, object.Invoke(id, InvokeKind::Method, std::move(args)));
+    PushVariant(ctx, object->Invoke(id, InvokeKind::Method, std::move(args)));
     return 1;
   });
 }
@@ -100,9 +104,9 @@ duk_ret_t GetTrap(duk_context* ctx) {
     return 1;
   }
   return Guarded(ctx, [ctx] {
-    DispatchObject& object = RequireObject(ctx, 0);
+    const ObjectRef object = RequireObject(ctx, 0);
     const std::string name = duk_get_string(ctx, 1);
-    const DispatchTable& table = object.Dispatch();
+    const DispatchTable& table = object->Dispatch();
     const std::optional<DispId> id = table.IdOfName(name);
     if (id && table.Find(*id, InvokeKind::Method) != nullptr) {
       duk_push_c_function(ctx, CallMethod, DUK_VARARGS);
@@ -112,7 +116,7 @@ duk_ret_t GetTrap(duk_context* ctx) {
       duk_put_prop_string(ctx, -2, kMethodId);
       return 1;
     }
-    PushVariant(ctx, object.Get(name));
+    PushVariant(ctx, object->Get(name));
     return 1;
   });
 }
@@ -127,8 +131,7 @@ duk_ret_t SetTrap(duk_context* ctx) {
     return 1;
   }
   return Guarded(ctx, [ctx] {
-    DispatchObject& object = RequireObject(ctx, 0);
-    object.Put(duk_get_string(ctx, 1), VariantFromScript(ctx, 2));
+    RequireObject(ctx, 0)->Put(duk_get_string(ctx, 1), VariantFromScript(ctx, 2));
     duk_push_true(ctx);
     return 1;
   });
@@ -141,7 +144,7 @@ duk_ret_t HasTrap(duk_context* ctx) {
     return 1;
   }
   return Guarded(ctx, [ctx] {
-    const bool known = RequireObject(ctx, 0).Dispatch().IdOfName(duk_get_string(ctx, 1)).has_value();
+    const bool known = RequireObject(ctx, 0)->Dispatch().IdOfName(duk_get_string(ctx, 1)).has_value();
     duk_push_boolean(ctx, known);
     return 1;
   });

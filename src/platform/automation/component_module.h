@@ -85,7 +85,7 @@ class ComponentModule {
   friend class ClassObject;
   std::vector<ComponentClass> classes_;
   std::vector<ClassObject> class_objects_;
-  mutable std::shared_ptr<std::atomic<int>> live_objects_;
+  std::shared_ptr<std::atomic<int>> live_objects_;
 };
 
 // The exports' signatures, as the loader looks them up.
