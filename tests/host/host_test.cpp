@@ -80,7 +80,8 @@ sample.count = "41";
 sample.Ratio = 0.25;
 sample.Enabled = 1;
 print(sample.Name, sample.Count + 1, sample.Ratio, sample.Enabled);
-print(sample.Add(5), sample.Add(5, 10), sample.KindOf(2.5), sample.KindOf(args[0]));
+print(sample.Add(5), sample.Add(5, 10), sample.KindOf(args[0]));
+print(sample.KindOf(3), sample.KindOf(2.5), sample.KindOf(4294967296), sample.KindOf(true), sample.KindOf(null));
 print(sample.Twin().Name, "Count" in sample, "Colour" in sample);
 try {
   sample.Raise(-2147217407, "card jammed");
@@ -97,7 +98,8 @@ try {
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out,
             "Ada 42 0.25 true\n"
-            "6 15 double text\n"
+            "6 15 text\n"
+            "32-bit integer double double boolean empty\n"
             "Ada true false\n"
             "-2147217407 card jammed true\n"
             "-2147352566\n");
