@@ -3,7 +3,6 @@
 #include <charconv>
 #include <cctype>
 #include <cmath>
-#include <cstdio>
 #include <limits>
 #include <type_traits>
 
@@ -52,10 +51,13 @@ Int IntegerFromInteger(std::int64_t value) {
   return static_cast<Int>(value);
 }
 
+// As printf's %G, but independent of the process locale.
 std::string FloatText(double value, int digits) {
   char text[48];
-  std::snprintf(text, sizeof text, "%.*G", digits, value);
-  return text;
+  const auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::general, digits);
+  std::string formatted(text, result.ptr);
+  for (char& c : formatted) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return formatted;
 }
 
 }  // namespace
