@@ -93,6 +93,20 @@ TEST(RegFile, ReadsHandWrittenAndEditorFiles) {
   EXPECT_EQ(old[1].values[0].value->AsText(), "A");
 }
 
+TEST(RegFile, ReadsTheWindowsEditorsUtf16Files) {
+  const std::u16string text = u"Windows Registry Editor Version 5.00\r\n\r\n[HKEY_USERS\\Caf\u00e9]\r\n"
+                              u"\"Sign\"=\"\u20ac \U0001F600\"\r\n";
+  std::string bytes = "\xFF\xFE";
+  for (char16_t unit : text) {
+    bytes += static_cast<char>(unit & 0xFF);
+    bytes += static_cast<char>(unit >> 8);
+  }
+  const auto keys = ParseRegText(bytes, "windows.reg");
+  ASSERT_EQ(keys.size(), 1u);
+  EXPECT_EQ(keys[0].path, "HKEY_USERS\\Caf\xE9");
+  EXPECT_EQ(keys[0].values[0].value->AsText(), "\x80 ?");  // the euro sign is in the code page, the face is not
+}
+
 TEST(RegFile, DamageIsReportedWithFileAndLine) {
   const std::string header = "Windows Registry Editor Version 5.00\n";
   struct Case {
@@ -102,7 +116,8 @@ TEST(RegFile, DamageIsReportedWithFileAndLine) {
   const std::vector<Case> cases = {
       {"", "bad.reg: line 1:"},
       {"REGEDIT5\n", "bad.reg: line 1:"},
-      {"\xFF\xFEW\0i\0"s, "bad.reg: line 1: the file is UTF-16"},
+      {"\xFE\xFF\0W\0i"s, "bad.reg: line 1: the file is UTF-16 big-endian"},
+      {"\xFF\xFEW\0i\0"s, "bad.reg: line 1: expected the header"},
       {header + "\"A\"=\"x\"\n", "bad.reg: line 2: a value before the first [key]"},
       {header + "[HKEY_USERS\\A\n", "bad.reg: line 2:"},
       {header + "[]\n", "bad.reg: line 2: empty key name"},

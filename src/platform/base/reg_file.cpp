@@ -1,5 +1,6 @@
 #include "platform/base/reg_file.h"
 
+#include <cstdint>
 #include <cstdio>
 
 #include "platform/base/text.h"
@@ -54,9 +55,7 @@ class Parser {
 
   std::vector<RegFileKey> Run() {
     if (!lines_.empty() && lines_[0].starts_with("\xEF\xBB\xBF")) lines_[0].remove_prefix(3);
-    if (!lines_.empty() && (lines_[0].starts_with("\xFF\xFE") || lines_[0].starts_with("\xFE\xFF"))) {
-      Fail("the file is UTF-16; save it as UTF-8");
-    }
+    if (!lines_.empty() && lines_[0].starts_with("\xFE\xFF")) Fail("the file is UTF-16 big-endian; save it as UTF-8");
     ReadHeader();
     for (; index_ < lines_.size(); ++index_) {
       const std::string_view line = Trim(lines_[index_]);
@@ -245,9 +244,52 @@ std::string FormatData(const RegValue& value, std::size_t line_start) {
   return out;
 }
 
+void AppendUtf8(std::string& out, std::uint32_t code) {
+  if (code < 0x80) {
+    out += static_cast<char>(code);
+  } else if (code < 0x800) {
+    out += static_cast<char>(0xC0 | (code >> 6));
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  } else if (code < 0x10000) {
+    out += static_cast<char>(0xE0 | (code >> 12));
+    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (code >> 18));
+    out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  }
+}
+
+// The registry editor on Windows saves UTF-16 little-endian with a byte-order mark. A lone
+// surrogate becomes U+FFFD, which reads as "?" in Windows-1252 like any other foreign character.
+std::string Utf8FromUtf16Le(std::string_view bytes) {
+  std::string out;
+  const auto unit = [&](std::size_t i) {
+    return static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[i]) |
+                                      (static_cast<unsigned char>(bytes[i + 1]) << 8));
+  };
+  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+    std::uint32_t code = unit(i);
+    if (code >= 0xD800 && code < 0xDC00 && i + 3 < bytes.size() && unit(i + 2) >= 0xDC00 && unit(i + 2) < 0xE000) {
+      code = 0x10000 + ((code - 0xD800) << 10) + (unit(i + 2) - 0xDC00);
+      i += 2;
+    } else if (code >= 0xD800 && code < 0xE000) {
+      code = 0xFFFD;
+    }
+    AppendUtf8(out, code);
+  }
+  return out;
+}
+
 }  // namespace
 
 std::vector<RegFileKey> ParseRegText(std::string_view text, std::string_view source_name) {
+  if (text.starts_with("\xFF\xFE")) {
+    const std::string utf8 = Utf8FromUtf16Le(text.substr(2));
+    return Parser(utf8, source_name).Run();
+  }
   return Parser(text, source_name).Run();
 }
 

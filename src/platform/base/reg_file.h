@@ -1,6 +1,7 @@
 #pragma once
 // The registry editor's export format ("Windows Registry Editor Version 5.00"), read and
-// written. The file is UTF-8; names and text values come out as Windows-1252, as the
+// written. Files are written in UTF-8 and read in UTF-8 or, with its byte-order mark, in the
+// UTF-16 the editor saves on Windows; names and text values come out as Windows-1252, as the
 // components keep them.
 //   [HKEY_LOCAL_MACHINE\Software\Korvel]     a key
 //   [-HKEY_LOCAL_MACHINE\Software\Korvel]    delete a key (import only)
