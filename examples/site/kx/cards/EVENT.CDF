@@ -1,0 +1,5 @@
+[Card]
+Width=1012
+Height=638
+[Logo]
+BMPFileName=KORVEL.BMP
