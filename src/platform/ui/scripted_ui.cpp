@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <iostream>
 #include <stdexcept>
 
 #include "platform/base/text.h"
@@ -85,7 +86,8 @@ void ScriptedUi::Record(JournalEntry entry) {
   if (!journal_file_.empty()) {
     // Opened per entry, so the file holds every line written so far, whatever happens next.
     std::ofstream file(journal_file_, std::ios::app | std::ios::binary);
-    file << entry.ToJson() << '\n';
+    file << entry.ToJson() << '\n' << std::flush;
+    if (!file) std::cerr << "lumbra: cannot append to the UI journal " << journal_file_ << '\n';
   }
   journal_.push_back(std::move(entry));
 }
