@@ -128,6 +128,7 @@ TEST_F(KestrixEndToEnd, PrintsACardAndStopsTheApplicationItStarted) {
   EXPECT_TRUE(link->StopApplication());
   EXPECT_TRUE(Ended(pid));
   EXPECT_FALSE(ApplicationPid());
+  EXPECT_TRUE(ui_.MessageTexts().empty()) << "[DESTROYKX] is acknowledged before the application ends";
 }
 
 TEST_F(KestrixEndToEnd, WrongLoginStartsNothing) {
@@ -202,6 +203,7 @@ TEST_F(KestrixEndToEnd, CapturesAPhotoIntoTemp) {
   // Closed even when the first connect came too early and the link reattached to it.
   EXPECT_TRUE(link->StopApplication());
   EXPECT_TRUE(Ended(pid));
+  EXPECT_TRUE(ui_.MessageTexts().empty());
 }
 
 TEST_F(KestrixEndToEnd, FailedCaptureIsSilentAndHandsOutNoImage) {

@@ -59,6 +59,7 @@ class ScriptedProduction : public DdeServerHandler {
       if (queue.size() > 1) queue.pop_front();
       hook = on_poll;
       if (die_after_polls != 0 && count >= die_after_polls && die) {
+        die_after_polls = 0;  // once: the polls that follow meet a server that is going away
         die();
         return {DdeError::NotProcessed, ""};
       }

@@ -83,8 +83,9 @@ void DdeServer::Stop() {
     std::lock_guard lock(mutex_);
     connections.swap(connections_);
   }
+  // Each conversation ends at its next read: an answer being made now is still sent, so that
+  // the client that asked the server to end hears its acknowledgement.
   for (auto& connection : connections) {
-    ::shutdown(connection->socket, SHUT_RDWR);
     connection->thread.join();
     ::close(connection->socket);
   }
