@@ -65,6 +65,8 @@ class ProductionLink {
   const std::string& LastResultText() const { return last_result_text_; }
   bool Initialised() const { return initialised_; }
   bool Connected() const { return conversation_ != 0; }
+  // Limit of execute transactions and status requests. 0 means the channel's default, 15000 ms:
+  // the channel has no asynchronous transactions and never waits without a bound.
   std::uint32_t TimeLimit() const { return time_limit_ms_; }
   void SetTimeLimit(std::uint32_t ms) { time_limit_ms_ = ms; }
   bool Reattached() const { return reattached_; }

@@ -218,11 +218,4 @@ void DdeServer::Advise(std::string_view item, std::string_view data) {
   }
 }
 
-std::size_t DdeServer::ConversationCount() {
-  std::lock_guard lock(mutex_);
-  std::size_t count = 0;
-  for (auto& connection : connections_) count += connection->finished ? 0 : 1;
-  return count;
-}
-
 }  // namespace lumbra

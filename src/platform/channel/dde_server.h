@@ -51,7 +51,6 @@ class DdeServer {
   // Sends the data to every conversation with an advise loop on the item (compared without
   // regard to case); a warm loop gets the notice without the data.
   void Advise(std::string_view item, std::string_view data);
-  std::size_t ConversationCount();
 
  private:
   struct Connection;

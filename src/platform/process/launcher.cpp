@@ -8,12 +8,12 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "platform/base/files.h"
+#include "platform/process/process_stat.h"
 
 extern char** environ;
 
@@ -86,13 +86,8 @@ LaunchResult LaunchCommandLine(const FileSystem& files, std::string_view command
 }
 
 bool ProcessAlive(pid_t pid) {
-  if (pid <= 0 || ::kill(pid, 0) != 0) return false;
-  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-  std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
-  auto end_of_name = text.rfind(')');
-  if (end_of_name == std::string::npos || end_of_name + 2 >= text.size()) return false;
-  char state = text[end_of_name + 2];
-  return state != 'Z' && state != 'X';
+  auto stat = ReadProcessStat(pid);
+  return stat && stat->Running();
 }
 
 }  // namespace lumbra

@@ -1,14 +1,13 @@
 #include "platform/process/window_table.h"
 
-#include <signal.h>
+#include "platform/process/process_stat.h"
+
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
-#include <cerrno>
 #include <chrono>
 #include <fstream>
-#include <sstream>
 #include <system_error>
 
 namespace lumbra {
@@ -19,22 +18,10 @@ namespace {
 constexpr char kExtension[] = ".win";
 std::atomic<std::uint64_t> counter{0};
 
-// The process's start time in clock ticks (field 22 of /proc/<pid>/stat), which tells a
-// reused pid from the process that made an entry. 0 when the process does not exist.
+// The start time of a running process, 0 when it does not run.
 std::uint64_t ProcessStart(pid_t pid) {
-  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-  std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
-  auto end_of_name = text.rfind(')');
-  if (end_of_name == std::string::npos) return 0;
-  std::istringstream fields(text.substr(end_of_name + 2));
-  std::string field;
-  char state = 0;
-  fields >> state;
-  if (state == 'Z' || state == 'X') return 0;
-  for (int index = 4; index <= 22 && fields >> field; ++index) {
-    if (index == 22) return std::stoull(field);
-  }
-  return 0;
+  auto stat = ReadProcessStat(pid);
+  return stat && stat->Running() ? stat->start_ticks : 0;
 }
 
 struct StoredEntry {
