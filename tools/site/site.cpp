@@ -8,6 +8,7 @@
 #include <memory>
 #include <thread>
 
+#include "site/datasave_pages.h"
 #include "site/fault_rules.h"
 #include "site/query.h"
 #include "site/site_files.h"
@@ -101,6 +102,7 @@ void Site::Install(httplib::Server& server) {
     Log(request, response);
   });
   // Pages of other subsystems: one registration call each, taking (server, context_).
+  RegisterDataSavePages(server, context_);
 }
 
 // The checks every request passes: fault rules, then authentication. False when they answered.
