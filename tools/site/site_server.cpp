@@ -2,6 +2,7 @@
 
 #include <httplib.h>
 
+#include <chrono>
 #include <csignal>
 #include <stdexcept>
 
@@ -34,6 +35,11 @@ SiteServer::SiteServer(SiteConfig config) : site_(std::move(config)), server_(Ma
     throw std::runtime_error("cannot listen on " + wanted.bind_address + ":" + std::to_string(wanted.port));
   }
   thread_ = std::thread([this] { server_->listen_after_bind(); });
+  // A stop before the server runs would be lost and leave it serving for ever.
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (!server_->is_running() && std::chrono::steady_clock::now() < end) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
 }
 
 SiteServer::~SiteServer() { Stop(); }
