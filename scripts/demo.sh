@@ -79,7 +79,8 @@ fi
 
 "$lumbra" register "$build/src/printctl/libostrel.so" >/dev/null
 for module in "$build"/src/*/lib{fennic,quorra,tamsel}.so; do
-  [ -e "$module" ] && "$lumbra" register "$module" >/dev/null
+  [ -e "$module" ] || continue
+  "$lumbra" register "$module" >/dev/null || echo "demo: $module could not be registered; its pages would fail" >&2
 done
 
 echo "Demo root:  $LUMBRA_ROOT"
