@@ -113,5 +113,17 @@ TEST_F(DataSaveEndToEnd, APageSavesTwoFilesThatTheSiteStoresUnchanged) {
   EXPECT_NE(journal.find("Enter your Network Password"), std::string::npos);
 }
 
+TEST_F(DataSaveEndToEnd, TheModuleRegistersItsNamesAndVersionAndUnregisters) {
+  const fs::path classes = root_ / "workstation" / "registry" / "HKEY_CLASSES_ROOT.reg";
+  const std::string registered = ReadFile(classes);
+  for (const char* text : {"[HKEY_CLASSES_ROOT\\Quorra.DataSave.1\\CLSID]", "[HKEY_CLASSES_ROOT\\Quorra.DataSave\\CurVer]",
+                           "@=\"2.0.0.19\"", "\\Programmable]", "@=\"Quorra 1.0 Type Library\"",
+                           "\"ThreadingModel\"=\"Apartment\""}) {
+    EXPECT_NE(registered.find(text), std::string::npos) << text;
+  }
+  ASSERT_EQ(RunCommand(std::string(LUMBRA_PATH) + " unregister " + QUORRA_MODULE_PATH + " >/dev/null"), 0);
+  EXPECT_EQ(ReadFile(classes).find("Quorra"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace lumbra

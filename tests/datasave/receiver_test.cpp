@@ -54,6 +54,7 @@ class ReceiverTest : public DataSaveTest {
     fs::create_directories(site_root_);
     site_config_.root = site_root_;
     site_config_.log_file = root_.root / "requests.log";
+    site_config_.faults_file = root_.root / "faults.jsonl";
     server_.emplace(site_config_);
     data_save_.properties.port = std::to_string(server_->Port());
     data_save_.properties.dll_version = "/lumbra/SendData.asp";
@@ -133,6 +134,30 @@ TEST_F(ReceiverTest, ABodyCutShortLeavesNothingStored) {
   }
   ASSERT_NE(Read(log_file).find("SendData.asp"), std::string::npos);
   EXPECT_FALSE(fs::exists(Stored("0001")));
+}
+
+TEST_F(ReceiverTest, GetBioKeepsNoPartialFile) {
+  std::ofstream(site_root_ / "bio.jpg", std::ios::binary) << std::string(5000, 'p');
+  std::ofstream(root_.root / "faults.jsonl") << R"({"path": "/bio.jpg", "cut_after": 100})" << "\n";
+  const std::string target = (root_.root / "bio.jpg").string();
+  data_save_.GetBio("/bio.jpg", target);
+  EXPECT_FALSE(fs::exists(target));
+  ASSERT_EQ(Messages().size(), 2u);
+  EXPECT_NE(Messages()[1].find("Unable to connect to 127.0.0.1 server"), std::string::npos);
+
+  std::ofstream(root_.root / "faults.jsonl", std::ios::trunc);
+  ui_.ClearJournal();
+  data_save_.GetBio("/bio.jpg", target);
+  EXPECT_EQ(Read(target), std::string(5000, 'p'));
+  EXPECT_TRUE(Messages().empty());
+}
+
+TEST_F(ReceiverTest, ADroppedConnectionIsToldAndSavesNothing) {
+  std::ofstream(root_.root / "faults.jsonl") << R"({"path": "*SendData.asp", "drop": true})" << "\n";
+  data_save_.properties.field_info_list = "ID=5";
+  EXPECT_EQ(data_save_.SendData(), "");
+  ASSERT_EQ(Messages().size(), 1u);
+  EXPECT_EQ(data_save_.properties.field_info_list, "ID=5");
 }
 
 TEST_F(ReceiverTest, GetDataAnswersThePostedForm) {
