@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <memory>
 #include <new>
 #include <optional>
 #include <utility>
@@ -28,7 +29,7 @@ constexpr const char* kProgId = "Tamsel.DownSize.1";
 // failure, as it would be if every pass read and wrote the files itself.
 struct PassInputs {
   int status = image_status::kSuccess;
-  Pixels pixels;
+  std::unique_ptr<const PixelPyramid> picture;
   std::optional<OutputFile> output;
 };
 
@@ -49,7 +50,8 @@ PassInputs PreparePasses(const FileSystem& files, bool backed_up, const std::str
   if (!pixels.Ok()) return FailedInputs(pixels.status);
   auto opened = OutputFile::Open(files, output);
   if (!opened.Ok()) return FailedInputs(opened.status);
-  return {image_status::kSuccess, std::move(pixels.value), std::move(opened.value)};
+  return {image_status::kSuccess, std::make_unique<const PixelPyramid>(std::move(pixels.value)),
+          std::move(opened.value)};
 }
 
 EncodedPass EncodeFrom(const PassInputs& inputs, const PassParams& pass) {
@@ -58,7 +60,7 @@ EncodedPass EncodeFrom(const PassInputs& inputs, const PassParams& pass) {
   const int factor = static_cast<int>(std::max<std::int64_t>(pass.level, kBestFactor - 1));
   try {
     JpegEncoder encoder;
-    return EncodePass(encoder, inputs.pixels, pass.width, pass.height, factor);
+    return EncodePass(encoder, *inputs.picture, pass.width, pass.height, factor);
   } catch (const std::bad_alloc&) {
     return {image_status::kNoMemory, {}};
   }

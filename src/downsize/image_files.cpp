@@ -33,9 +33,11 @@ bool WriteAll(int descriptor, std::span<const std::uint8_t> bytes) {
 int CreateTemporary(const std::filesystem::path& target, std::filesystem::path& temporary) {
   static std::atomic<unsigned> counter{0};
   for (int attempt = 0; attempt < 100; ++attempt) {
-    temporary = target.parent_path() /
-                ("." + target.filename().string() + "." + std::to_string(::getpid()) + "." +
-                 std::to_string(counter++) + ".tmp");
+    std::string name = target.filename().string();
+    name.insert(0, 1, '.');
+    name.append(".").append(std::to_string(::getpid())).append(".");
+    name.append(std::to_string(counter++)).append(".tmp");
+    temporary = target.parent_path() / name;
     const int descriptor = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (descriptor >= 0 || errno != EEXIST) return descriptor;
   }

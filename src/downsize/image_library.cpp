@@ -31,10 +31,11 @@ int ConvertToJpeg(const FileSystem& files, std::string_view source, std::string_
   if (factor < kBestFactor || factor > kSmallestFactor) return image_status::kInvalidParameter;
   const auto bytes = ReadImageFile(files, source);
   if (!bytes.Ok()) return bytes.status;
-  const auto pixels = DecodeImage(bytes.value);
+  auto pixels = DecodeImage(bytes.value);
   if (!pixels.Ok()) return pixels.status;
   JpegEncoder encoder;
-  const auto jpeg = EncodePass(encoder, pixels.value, width, height, factor);
+  const PixelPyramid picture(std::move(pixels.value));
+  const auto jpeg = EncodePass(encoder, picture, width, height, factor);
   if (!jpeg.Ok()) return jpeg.status;
   auto output = OutputFile::Open(files, target);
   if (!output.Ok()) return output.status;

@@ -22,7 +22,7 @@ Decoded<Pixels> Resample(const Pixels& source, int width, int height) {
   if (stbir_resize_uint8_generic(source.data.data(), source.width, source.height, 0,
                                  out.data.data(), width, height, 0, source.channels,
                                  STBIR_ALPHA_CHANNEL_NONE, 0, STBIR_EDGE_CLAMP,
-                                 STBIR_FILTER_MITCHELL, STBIR_COLORSPACE_SRGB, nullptr) == 0) {
+                                 STBIR_FILTER_MITCHELL, STBIR_COLORSPACE_LINEAR, nullptr) == 0) {
     return {image_status::kNoMemory, {}};
   }
   return {image_status::kSuccess, std::move(out)};
@@ -34,7 +34,7 @@ int JpegQualityOfFactor(int factor) {
   return 100 - ((factor - kBestFactor) * 99 + 126) / 253;
 }
 
-Decoded<std::vector<std::uint8_t>> EncodePass(JpegEncoder& encoder, const Pixels& source,
+Decoded<std::vector<std::uint8_t>> EncodePass(JpegEncoder& encoder, const PixelPyramid& picture,
                                               int width, int height, int factor) {
   if (factor < kBestFactor || factor > kSmallestFactor) {
     return {image_status::kInvalidParameter, {}};
@@ -44,10 +44,15 @@ Decoded<std::vector<std::uint8_t>> EncodePass(JpegEncoder& encoder, const Pixels
   }
   if (!PixelCountAllowed(width, height)) return {image_status::kNoMemory, {}};
   const int quality = JpegQualityOfFactor(factor);
+  const Pixels& source = picture.Source();
   if (width == source.width && height == source.height) return encoder.Encode(source, quality);
-  const auto resized = Resample(source, width, height);
-  if (!resized.Ok()) return {resized.status, {}};
-  return encoder.Encode(resized.value, quality);
+  try {
+    const auto resized = Resample(picture.LevelFor(width, height), width, height);
+    if (!resized.Ok()) return {resized.status, {}};
+    return encoder.Encode(resized.value, quality);
+  } catch (const std::bad_alloc&) {
+    return {image_status::kNoMemory, {}};
+  }
 }
 
 }  // namespace lumbra

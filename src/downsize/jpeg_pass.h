@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "downsize/jpeg_codec.h"
+#include "downsize/pixel_pyramid.h"
 #include "downsize/pixels.h"
 
 namespace lumbra {
@@ -18,9 +19,10 @@ inline constexpr int kSmallestFactor = 255;
 // quality, so never finer quantisation tables.
 int JpegQualityOfFactor(int factor);
 
-// A size other than the source's is reached with a Mitchell filter in linear light (soft
-// enough not to ring, which also keeps the file small). Status -13 for a factor outside 2..255, -11 for a size no JPEG can have.
-Decoded<std::vector<std::uint8_t>> EncodePass(JpegEncoder& encoder, const Pixels& source,
+// A size other than the source's is reached with a Mitchell filter (soft enough not to ring,
+// which also keeps the file small), from the picture's smallest halving still at least that
+// size (downsize/pixel_pyramid.h). Status -13 for a factor outside 2..255, -11 for a size no JPEG can have.
+Decoded<std::vector<std::uint8_t>> EncodePass(JpegEncoder& encoder, const PixelPyramid& picture,
                                               int width, int height, int factor);
 
 }  // namespace lumbra

@@ -165,7 +165,7 @@ TEST(QualityFactor, AHigherFactorNeverGivesALargerFileOnSamplePhotos) {
   };
   for (const Sample& s : {Sample{160, 120, 3, 11}, Sample{120, 160, 3, 12}, Sample{97, 61, 3, 13},
                           Sample{160, 120, 1, 14}, Sample{33, 17, 3, 15}}) {
-    const Pixels photo = MakePhoto(s.width, s.height, s.channels, s.seed);
+    const PixelPyramid photo(MakePhoto(s.width, s.height, s.channels, s.seed));
     JpegEncoder encoder;
     const std::size_t first = EncodePass(encoder, photo, s.width, s.height, kBestFactor).value.size();
     std::size_t smallest = first;
