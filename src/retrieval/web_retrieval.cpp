@@ -77,13 +77,18 @@ int WebRetrieval::ServerFetch(std::string_view accept, std::string_view path, st
   }
   if (file_error != 0) {
     file.Discard();
-    const std::string text = FileErrorText(local_file, file_error);
-    ShowMessage(variant_.file_errors_fail_fetch ? "Error2: " + text : text, Icon::Warning);
+    ReportWriteError(local_file, file_error);
     return 0;
   }
   if (login_page.Found()) {
     file.Discard();
     return kDenied;
+  }
+  file_error = file.Finish();
+  if (file_error != 0) {
+    file.Discard();
+    ReportWriteError(local_file, file_error);
+    return 0;
   }
   return 200;
 }
@@ -119,6 +124,11 @@ void WebRetrieval::ShowMessage(const std::string& text, Icon icon) {
   box.buttons = Buttons::Ok;
   box.icon = icon;
   services_.ui.ShowMessage(box);
+}
+
+void WebRetrieval::ReportWriteError(std::string_view local_file, int error_number) {
+  const std::string text = FileErrorText(local_file, error_number);
+  ShowMessage(variant_.file_errors_fail_fetch ? "Error2: " + text : text, Icon::Warning);
 }
 
 void WebRetrieval::ClearCredentials() {

@@ -37,6 +37,7 @@ class WebRetrieval {
  private:
   void ShowMessage(const std::string& text, Icon icon);
   void ClearCredentials();
+  void ReportWriteError(std::string_view local_file, int error_number);
 
   Services& services_;
   ServerAccount& account_;

@@ -1,7 +1,10 @@
 // ServerFetch in both controls' variants, against the test site.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 
@@ -157,6 +160,27 @@ TEST_F(ServerFetchTest, LocalFileThatCannotBeCreated) {
   EXPECT_EQ(Fetch("/kx/bitmap/logo.bmp", local, false, RetrievalVariant::kCaptureControl), 0);
   EXPECT_EQ(ws_.ui.MessageTexts(), std::vector<std::string>{"Error1: " + report});
   EXPECT_FALSE(fs::exists(local));
+}
+
+TEST_F(ServerFetchTest, WriteErrorLeavesNoPartialFile) {
+  site_.Put("kx/cards/big.cdf", std::string(300'000, 'b'));
+  const auto local = ws_.LocalPath("big.cdf");
+  // A file size limit makes the writes fail part-way, as a full disk would.
+  rlimit old_limit{};
+  getrlimit(RLIMIT_FSIZE, &old_limit);
+  const auto old_handler = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit limit = old_limit;
+  limit.rlim_cur = 100'000;
+  setrlimit(RLIMIT_FSIZE, &limit);
+  const int print_status = Fetch("/kx/cards/big.cdf", local);
+  const int capture_status = Fetch("/kx/cards/big.cdf", local, false, RetrievalVariant::kCaptureControl);
+  setrlimit(RLIMIT_FSIZE, &old_limit);
+  std::signal(SIGXFSZ, old_handler);
+  EXPECT_EQ(print_status, 0);
+  EXPECT_EQ(capture_status, 0);
+  EXPECT_FALSE(fs::exists(local));
+  const std::string report = "An unexpected error occurred while accessing " + local + ".";
+  EXPECT_EQ(ws_.ui.MessageTexts(), (std::vector<std::string>{report, "Error2: " + report}));
 }
 
 TEST(ServerFetchTlsTest, PortTextOf443ChoosesTls) {
