@@ -77,6 +77,8 @@ class DataSave {
 
   void Tell(const std::string& text, Icon icon);
   HttpRequest NewRequest(HttpMethod method, std::string path) const;
+  // The internet client with the workstation's settings.
+  HttpClient Client();
 
   Services& services_;
   SelectionTable selection_;

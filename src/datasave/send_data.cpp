@@ -32,8 +32,7 @@ std::string DataSave::SendData() {
   request.chunk_size = kAnswerChunk;
   // The whole answer decides, not its last chunk: a long answer keeps its start.
   std::string answer;
-  const HttpClient client(HttpSettings::Load(services_.registry));
-  const HttpResponse response = client.Send(
+  const HttpResponse response = Client().Send(
       request, [](int status) { return status == 200; },
       [&answer](std::string_view chunk) {
         answer.append(chunk);

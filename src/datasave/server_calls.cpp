@@ -31,6 +31,16 @@ void DataSave::Tell(const std::string& text, Icon icon) {
   services_.ui.ShowMessage(request);
 }
 
+HttpClient DataSave::Client() {
+  try {
+    return HttpClient(HttpSettings::Load(services_.registry));
+  } catch (const RegistryError& error) {
+    // A damaged hive must not stop the save: the operator is told, the defaults apply.
+    Tell(error.what(), Icon::Warning);
+    return HttpClient(HttpSettings{});
+  }
+}
+
 HttpRequest DataSave::NewRequest(HttpMethod method, std::string path) const {
   HttpRequest request;
   request.method = method;
@@ -78,8 +88,7 @@ int DataSave::ServerCall(const std::optional<std::string>& accept, const std::st
     file_failed = !file;
     return !file_failed;
   };
-  const HttpClient client(HttpSettings::Load(services_.registry));
-  const HttpResponse response = client.Send(request, on_status, sink);
+  const HttpResponse response = Client().Send(request, on_status, sink);
   if (file.is_open()) {
     file.close();
     file_failed = file_failed || file.fail();

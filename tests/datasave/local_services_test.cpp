@@ -85,6 +85,16 @@ TEST_F(DataSaveObjectTest, RegistryReads) {
   }
 }
 
+TEST_F(DataSaveObjectTest, ADamagedHiveIsToldAndStopsNothing) {
+  std::ofstream(root_.RegistryDir() / "HKEY_LOCAL_MACHINE.reg") << "not a registry file\n[unclosed\n";
+  EXPECT_EQ(object_.Call("GetRegValue", {Variant(std::int16_t{2}), "Software", "x"}), Variant(""));
+  ASSERT_EQ(Messages().size(), 1u);
+  EXPECT_NE(Messages()[0].find("HKEY_LOCAL_MACHINE.reg"), std::string::npos);
+  site_.answer = [](const SeenRequest&) { return Answer{200, "a=1"}; };
+  object_.Logic().properties = data_save_.properties;
+  EXPECT_EQ(object_.Call("GetData", {Variant("/page.asp?a=1")}), Variant("a=1"));
+}
+
 TEST_F(DataSaveObjectTest, TextFilesRoundTripAndRemoval) {
   const std::string path = (root_.root / "note.txt").string();
   const std::string text = "line one\r\nZo\xC3\xAB\n";
