@@ -2,7 +2,9 @@
 // control from kx.ini, as on a workstation) with the sample site served by lumbra-site. Checks
 // the printed-card records kestrix-sim writes and the journal of everything the operator saw.
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <signal.h>
+#include <spawn.h>
 #include <stdlib.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -57,7 +59,7 @@ class PrintEndToEnd : public ::testing::Test {
     std::ofstream(data_ / "kestrix-sim.ini") << "[Print]\nDurationMs=50\n";
     std::ofstream(layout_.SystemDir() / "kx.ini") << "[SYSTEM]\r\nKXDataPath=C:\\KX\r\n";
     ::setenv("LUMBRA_ROOT", layout_.root.c_str(), 1);
-    StartSite();
+    ASSERT_NO_FATAL_FAILURE(StartSite());
     ASSERT_EQ(Run(std::string(LUMBRA_PATH) + " register " + OSTREL_MODULE_PATH), 0);
   }
 
@@ -75,18 +77,22 @@ class PrintEndToEnd : public ::testing::Test {
   void StartSite() {
     std::ofstream(layout_.root / "users.txt") << kUser << ":" << kPassword << "\n";
     const fs::path out = layout_.root / "site.out";
-    site_pid_ = ::fork();
-    ASSERT_GE(site_pid_, 0);
-    if (site_pid_ == 0) {
-      const std::string root = std::string(EXAMPLES_PATH) + "/site";
-      const std::string users = (layout_.root / "users.txt").string();
-      const std::string log = (layout_.root / "requests.jsonl").string();
-      if (!std::freopen(out.c_str(), "w", stdout)) ::_exit(127);
-      ::execl(LUMBRA_SITE_PATH, LUMBRA_SITE_PATH, "--root", root.c_str(), "--port", "0", "--users", users.c_str(),
-              "--log", log.c_str(), static_cast<char*>(nullptr));
-      ::_exit(127);
-    }
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    const std::string root = std::string(EXAMPLES_PATH) + "/site";
+    const std::string users = (layout_.root / "users.txt").string();
+    const std::string log = (layout_.root / "requests.jsonl").string();
+    std::vector<std::string> words = {LUMBRA_SITE_PATH, "--root", root, "--port", "0", "--users", users, "--log", log};
+    std::vector<char*> argv;
+    for (std::string& word : words) argv.push_back(word.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
+    const int spawned = posix_spawn(&site_pid_, LUMBRA_SITE_PATH, &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    ASSERT_EQ(spawned, 0) << "cannot start " << LUMBRA_SITE_PATH;
+    // Generous: the machine may be busy building.
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
     while (std::chrono::steady_clock::now() < end) {
       const std::string text = ReadFile(out);
       const auto at = text.find("127.0.0.1:");
@@ -150,8 +156,14 @@ class PrintEndToEnd : public ::testing::Test {
     return left;
   }
 
+  // The application ends just after it has answered its last command: give it a moment.
   bool ApplicationRunning() const {
-    return WindowTable(layout_.RunDir() / "windows").FindByTitle("Korvel Kestrix").has_value();
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (WindowTable(layout_.RunDir() / "windows").FindByTitle("Korvel Kestrix")) {
+      if (std::chrono::steady_clock::now() > end) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return false;
   }
 
   RootLayout layout_;

@@ -11,7 +11,10 @@ using BatchTest = PrintFixture;
 
 std::string Group(std::initializer_list<std::string> pairs) {
   std::string out;
-  for (const std::string& pair : pairs) out += (out.empty() ? "" : kPair) + pair;
+  for (const std::string& pair : pairs) {
+    if (!out.empty()) out += kPair;
+    out += pair;
+  }
   return out;
 }
 

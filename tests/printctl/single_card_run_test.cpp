@@ -9,7 +9,10 @@ using SingleCardTest = PrintFixture;
 
 std::string Record(std::initializer_list<const char*> pairs) {
   std::string out;
-  for (const char* pair : pairs) out += (out.empty() ? "" : kSinglePair) + std::string(pair);
+  for (const char* pair : pairs) {
+    if (!out.empty()) out += kSinglePair;
+    out += pair;
+  }
   return out;
 }
 
