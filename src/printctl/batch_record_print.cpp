@@ -74,10 +74,7 @@ COstrelCtrl::RecordEnd COstrelCtrl::PrintBatchRecord(FieldMap fields, const Fiel
   } else if (override_print_) {
     SetFieldInfoList("Y");
   } else {
-    const bool print_dialog = record_count <= 1 && show_print_dialog_;
-    if (!link_.ExecuteCommand(print_dialog ? "[DOPRINT(TRUE,FALSE)]" : "[DOPRINT(FALSE,FALSE)]")) {
-      Message("Print Failed!");
-    }
+    if (!link_.ExecuteCommand(PrintCommand(record_count))) Message("Print Failed!");
   }
   return RecordEnd::NextRecord;
 }

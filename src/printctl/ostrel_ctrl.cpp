@@ -213,6 +213,10 @@ void COstrelCtrl::DeleteCached(const CachePath& local) {
 
 bool COstrelCtrl::StartOrReattach() { return link_.StartApplication() || link_.ReconnectLink(); }
 
+std::string COstrelCtrl::PrintCommand(std::size_t record_count) const {
+  return record_count <= 1 && show_print_dialog_ ? "[DOPRINT(TRUE,FALSE)]" : "[DOPRINT(FALSE,FALSE)]";
+}
+
 void COstrelCtrl::LoadLink(const std::string& key) {
   link_map_.LoadIdLinkMap(system_folder_);
   link_map_.LookupLink(key, link_name_, card_name_, false);

@@ -59,6 +59,13 @@ class COstrelCtrl final : public DispatchObject {
  private:
   // How a batch record's print step ends.
   enum class RecordEnd { NextRecord, EndRun };
+  // What the single-card run fetched for a record, to delete after it.
+  struct SingleCardFiles {
+    CachePath site_ini;
+    CachePath card;
+    CachePath link;
+    std::vector<CachePath> bitmaps;
+  };
 
   // Property accessors as the dispatch table binds them (UTF-8 at the interface).
   template <std::string COstrelCtrl::*Text>
@@ -108,11 +115,14 @@ class COstrelCtrl final : public DispatchObject {
   int Fetch(std::string_view accept, const std::string& server_path, const CachePath& local);
   void DeleteCached(const CachePath& local);
   bool StartOrReattach();
+  // The application shows its print dialog only for a list of at most one record.
+  std::string PrintCommand(std::size_t record_count) const;
   void LoadLink(const std::string& key);
 
   // The single-card run.
   void RunSingleCard();
   void PrintSingleCard(const FieldMap& record, std::size_t record_count);
+  void FetchAndPrintSingleCard(const FieldMap& record, std::size_t record_count, SingleCardFiles& files);
   // The batch run, and one record through the production application.
   void RunBatch();
   bool FetchRecordPhotos(const std::string& photo_groups, int& photo_counter, FieldMap& image_map);
