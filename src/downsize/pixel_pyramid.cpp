@@ -44,7 +44,8 @@ const Pixels& PixelPyramid::LevelFor(int width, int height) const {
     if (level + 1 == levels_.size()) {
       const Pixels& last = levels_.back();
       const Pixels would_be{(last.width + 1) / 2, (last.height + 1) / 2, last.channels, {}};
-      if (!AtLeast(would_be, width, height)) return last;
+      const bool smaller = would_be.width < last.width || would_be.height < last.height;
+      if (!smaller || !AtLeast(would_be, width, height)) return last;
       levels_.push_back(Halve(last));
     }
     if (!AtLeast(levels_[level + 1], width, height)) return levels_[level];

@@ -182,3 +182,25 @@ TEST(QualityFactor, AHigherFactorNeverGivesALargerFileOnSamplePhotos) {
 
 }  // namespace
 }  // namespace lumbra
+
+namespace lumbra {
+namespace {
+
+// A pass must get the same pixels whichever passes ran before it, down to a 1 x 1 result.
+TEST(PixelPyramid, ChoosesTheSameLevelWhateverWasBuiltBefore) {
+  const Pixels photo = MakePhoto(100, 60, 3, 21);
+  PixelPyramid used(photo);
+  EXPECT_EQ(used.LevelFor(1, 1).width, 1) << "every halving built, and the halving stops";
+  struct Case {
+    int width, height, level_width;
+  };
+  for (const Case& c : {Case{1, 1, 1}, Case{25, 15, 25}, Case{26, 15, 50}, Case{50, 30, 50},
+                        Case{51, 30, 100}, Case{50, 31, 100}, Case{99, 59, 100}}) {
+    PixelPyramid fresh(photo);
+    EXPECT_EQ(fresh.LevelFor(c.width, c.height).width, c.level_width) << c.width;
+    EXPECT_EQ(used.LevelFor(c.width, c.height).data, fresh.LevelFor(c.width, c.height).data) << c.width;
+  }
+}
+
+}  // namespace
+}  // namespace lumbra
