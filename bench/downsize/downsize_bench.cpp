@@ -65,8 +65,13 @@ struct Case {
   int budget, step, level, percent;
 };
 
+struct FinalPass {
+  PassParams pass;
+  int passes = 0;
+};
+
 // The pass DownSize stops at, found by running the loop once more from the same pixels.
-PassParams FinalPass(const PixelPyramid& picture, std::int64_t file_size, const Case& c) {
+FinalPass FindFinalPass(const PixelPyramid& picture, std::int64_t file_size, const Case& c) {
   LoopStart start;
   start.size = file_size;
   start.budget = c.budget;
@@ -78,8 +83,7 @@ PassParams FinalPass(const PixelPyramid& picture, std::int64_t file_size, const 
     return EncodePass(encoder, picture, pass.width, pass.height, static_cast<int>(pass.level));
   });
   const auto plan = PlanPasses(start.first, c.step, c.percent);
-  std::printf("<!-- passes %d -->\n", end.passes);
-  return plan[std::min<std::size_t>(end.passes, plan.size()) - 1];
+  return {plan[std::min<std::size_t>(end.passes, plan.size()) - 1], end.passes};
 }
 
 int Main(int argc, char** argv) {
@@ -115,19 +119,20 @@ int Main(int argc, char** argv) {
         });
         const auto result = fs::file_size(copy);
         const double magick = MedianSeconds([&] { RunImageMagick(photo, work / "magick.jpg", c.budget); });
-        const PassParams final_pass = FinalPass(picture, static_cast<std::int64_t>(bytes.size()), c);
+        const FinalPass last = FindFinalPass(picture, static_cast<std::int64_t>(bytes.size()), c);
+        const PassParams& final_pass = last.pass;
         const double floor = MedianSeconds([&] {
           const PixelPyramid decoded(DecodeImage(ReadBytes(photo)).value);
           JpegEncoder encoder;
           EncodePass(encoder, decoded, final_pass.width, final_pass.height,
                      static_cast<int>(final_pass.level));
         });
-        std::printf("| %s %dx%d | %d | %d, %d, %d | %d: %ju bytes, %dx%d level %jd | %.3f | %.3f | "
+        std::printf("| %s %dx%d | %d | %d, %d, %d | %d: %ju bytes, %dx%d level %jd, %d passes | %.3f | %.3f | "
                     "%.3f | %.2f | %.2f |\n",
                     photo.filename().c_str(), pixels.width, pixels.height, c.budget, c.step,
                     c.level, c.percent, status, static_cast<std::uintmax_t>(result),
                     final_pass.width, final_pass.height, static_cast<std::intmax_t>(final_pass.level),
-                    ours, magick, floor, magick / ours, ours / floor);
+                    last.passes, ours, magick, floor, magick / ours, ours / floor);
         std::fflush(stdout);
       }
     }
