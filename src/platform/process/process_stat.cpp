@@ -1,16 +1,34 @@
 #include "platform/process/process_stat.h"
 
-#include <fstream>
-#include <iterator>
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <sstream>
 #include <string>
 
 namespace lumbra {
 
+namespace {
+
+// The whole of a /proc file, "" when it cannot be read. Plain reads, because a process that
+// ends while its file is open makes read() fail with ESRCH, which a file stream turns into an
+// exception.
+std::string ReadProcFile(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return {};
+  std::string text;
+  char buffer[1024];
+  ssize_t got;
+  while ((got = ::read(fd, buffer, sizeof buffer)) > 0) text.append(buffer, static_cast<std::size_t>(got));
+  ::close(fd);
+  return got < 0 ? std::string() : text;
+}
+
+}  // namespace
+
 std::optional<ProcessStat> ReadProcessStat(pid_t pid) {
   if (pid <= 0) return std::nullopt;
-  std::ifstream file("/proc/" + std::to_string(pid) + "/stat");
-  std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  const std::string text = ReadProcFile("/proc/" + std::to_string(pid) + "/stat");
   // The name, field 2, is in parentheses and may hold blanks and parentheses itself.
   auto end_of_name = text.rfind(')');
   if (end_of_name == std::string::npos || end_of_name + 2 >= text.size()) return std::nullopt;
