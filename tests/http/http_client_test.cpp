@@ -370,5 +370,18 @@ TEST(HttpSettingsTest, RegistryAndEnvironmentOverrideTheDefaults) {
   EXPECT_EQ(settings.connect_to, (std::vector<std::string>{"a:443:127.0.0.1:1", "b:443:127.0.0.1:2"}));
 }
 
+TEST(HttpSettingsTest, TheCaFileIsAHostPathWhereverItComesFrom) {
+  testing::TempFolder folder;
+  Registry registry(folder.Path());
+  // "Zürich": Windows-1252 in the registry, UTF-8 in the host environment.
+  registry.SetValue(Hive::LocalMachine, std::string(HttpSettings::kRegistryKey), HttpSettings::kSiteCaFileValue,
+                    RegValue::Text("/etc/Z\xFCrich.pem"));
+  EXPECT_EQ(HttpSettings::Load(registry).site_ca_file, "/etc/Z\xC3\xBCrich.pem");
+  setenv(std::string(HttpSettings::kSiteCaFileVariable).c_str(), "/srv/Z\xC3\xBCrich/ca.pem", 1);
+  const auto settings = HttpSettings::Load(registry);
+  unsetenv(std::string(HttpSettings::kSiteCaFileVariable).c_str());
+  EXPECT_EQ(settings.site_ca_file, "/srv/Z\xC3\xBCrich/ca.pem");
+}
+
 }  // namespace
 }  // namespace lumbra

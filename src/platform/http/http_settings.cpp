@@ -2,6 +2,7 @@
 
 #include "platform/base/registry.h"
 #include "platform/base/root.h"
+#include "platform/base/text.h"
 #include "platform/http/http_client.h"
 
 namespace lumbra {
@@ -34,13 +35,15 @@ HttpSettings HttpSettings::Load(const Registry& registry) {
     ReadTimeout(registry, kConnectTimeoutValue, settings.connect_timeout);
     ReadTimeout(registry, kNoProgressTimeoutValue, settings.no_progress_timeout);
     if (auto ca = registry.ReadValue(Hive::LocalMachine, kRegistryKey, kSiteCaFileValue)) {
-      settings.site_ca_file = ca->AsText();
+      // Registry text is Windows-1252; libcurl opens the file by its host (UTF-8) name.
+      settings.site_ca_file = Utf8FromAnsi(ca->AsText());
     }
   } catch (const RegistryError&) {
     // A damaged hive is reported by whoever owns it; a request still goes out, with the defaults.
   }
-  if (auto ca = GetEnvironment(kSiteCaFileVariable); !ca.empty()) settings.site_ca_file = ca;
-  settings.connect_to = SplitList(GetEnvironment(kConnectToVariable));
+  // Both go to libcurl as they are, so they are read as the host keeps them.
+  if (auto ca = GetHostEnvironment(kSiteCaFileVariable); !ca.empty()) settings.site_ca_file = ca;
+  settings.connect_to = SplitList(GetHostEnvironment(kConnectToVariable));
   return settings;
 }
 
