@@ -145,13 +145,33 @@ TEST_F(Modules, SelfRegistrationFailuresUseTheSelfRegistrationCodes) {
       .type_library_version = "1.0",
       .type_library_name = "",
       .threading_model = "Apartment",
+      .version = "",
+      .programmable = false,
       .control = false,
+      .safe_for_scripting = true,
       .create = nullptr,
   };
   EXPECT_EQ(RegisterComponentClasses(temp.registry, {component}, SAMPLE_MODULE_PATH), SELFREG_E_TYPELIB);
   component.type_library = kSampleLibrary;
   component.clsid = "no class";
   EXPECT_EQ(RegisterComponentClasses(temp.registry, {component}, SAMPLE_MODULE_PATH), SELFREG_E_CLASS);
+}
+
+TEST_F(Modules, AClassMayCarryItsOwnVersionAndBeAControlOutsideTheScriptingCategories) {
+  ComponentClass component;
+  component.clsid = kSampleClsid;
+  component.prog_id = "LumbraTest.Marked.1";
+  component.type_library = kSampleLibrary;
+  component.version = "2.0.0.19";
+  component.programmable = true;
+  component.control = true;
+  component.safe_for_scripting = false;
+  ASSERT_EQ(RegisterComponentClasses(temp.registry, {component}, SAMPLE_MODULE_PATH), S_OK);
+  const std::string key = std::string("CLSID\\") + kSampleClsid;
+  EXPECT_EQ(Text(temp.registry, key + "\\Version"), "2.0.0.19");
+  EXPECT_TRUE(temp.registry.KeyExists(kClasses, key + "\\Programmable"));
+  EXPECT_TRUE(temp.registry.KeyExists(kClasses, key + "\\Control"));
+  EXPECT_FALSE(temp.registry.KeyExists(kClasses, key + "\\Implemented Categories"));
 }
 
 TEST(RunningObjects, RegisterLookUpAndRevoke) {

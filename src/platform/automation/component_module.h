@@ -37,9 +37,14 @@ struct ComponentClass {
   std::string type_library_version = "1.0";
   std::string type_library_name;
   std::string threading_model = "Apartment";
-  // A control also registers in "Controls that are safely scriptable" and
-  // "Controls safely initializable from persistent data".
+  // The class key's Version text; "" gives the type library's version.
+  std::string version;
+  // A "Programmable" key below the class key.
+  bool programmable = false;
+  // A "Control" key; with safe_for_scripting the control also registers in "Controls that
+  // are safely scriptable" and "Controls safely initializable from persistent data".
   bool control = false;
+  bool safe_for_scripting = true;
   std::function<ObjectRef(Services&)> create;
 };
 

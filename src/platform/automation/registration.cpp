@@ -68,9 +68,12 @@ void RegisterClass(Registry& registry, const ComponentClass& component,
   SetText(registry, key + "\\InprocServer32", "", module_path);
   SetText(registry, key + "\\InprocServer32", "ThreadingModel", component.threading_model);
   SetText(registry, key + "\\TypeLib", "", CanonicalGuid(component.type_library));
-  SetText(registry, key + "\\Version", "", component.type_library_version);
+  SetText(registry, key + "\\Version", "",
+          component.version.empty() ? component.type_library_version : component.version);
+  if (component.programmable) registry.CreateKey(kClasses, key + "\\Programmable");
   if (!component.control) return;
   registry.CreateKey(kClasses, key + "\\Control");
+  if (!component.safe_for_scripting) return;
   for (const Category& category : kControlCategories) {
     const std::string category_key = "Component Categories\\" + std::string(category.id);
     if (!registry.ReadValue(kClasses, category_key, "409")) {

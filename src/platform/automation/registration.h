@@ -4,7 +4,8 @@
 //   <VersionIndependentProgID>  @ = description, CLSID\@ = {clsid}, CurVer\@ = <ProgID>
 //   CLSID\{clsid}            @ = description; ProgID, VersionIndependentProgID, TypeLib,
 //                            Version; InprocServer32\@ = module's absolute path and
-//                            ThreadingModel; for a control also Control and
+//                            ThreadingModel; Programmable when asked; for a control also
+//                            Control and, when safe for scripting,
 //                            Implemented Categories\{category}
 //   TypeLib\{libid}\<version>   @ = library name, 0\win32\@ = module path, FLAGS, HELPDIR
 //   Component Categories\{category}  409 = the category's name (created when missing)
