@@ -20,40 +20,37 @@ auto Raising(Fn fn) {
 
 }  // namespace
 
-const std::vector<EnumEntry>& BrowseFlagsEntries() {
-  static const std::vector<EnumEntry> entries = {
-      {"BFF_READONLY", BFF_READONLY},
-      {"BFF_OVERWRITEPROMPT", BFF_OVERWRITEPROMPT},
-      {"BFF_HIDEREADONLY", BFF_HIDEREADONLY},
-      {"BFF_NOCHANGEDIR", BFF_NOCHANGEDIR},
-      {"BFF_SHOWHELP", BFF_SHOWHELP},
-      {"BFF_ENABLEHOOK", BFF_ENABLEHOOK},
-      {"BFF_ENABLETEMPLATE", BFF_ENABLETEMPLATE},
-      {"BFF_ENABLETEMPLATEHANDLE", BFF_ENABLETEMPLATEHANDLE},
-      {"BFF_NOVALIDATE", BFF_NOVALIDATE},
-      {"BFF_ALLOWMULTISELECT", BFF_ALLOWMULTISELECT},
-      {"BFF_EXTENSIONDIFFERENT", BFF_EXTENSIONDIFFERENT},
-      {"BFF_PATHMUSTEXIST", BFF_PATHMUSTEXIST},
-      {"BFF_FILEMUSTEXIST", BFF_FILEMUSTEXIST},
-      {"BFF_CREATEPROMPT", BFF_CREATEPROMPT},
-      {"BFF_SHAREAWARE", BFF_SHAREAWARE},
-      {"BFF_NOREADONLYRETURN", BFF_NOREADONLYRETURN},
-      {"BFF_NOTESTFILECREATE", BFF_NOTESTFILECREATE},
-      {"BFF_NONETWORKBUTTON", BFF_NONETWORKBUTTON},
-      {"BFF_NOLONGNAMES", BFF_NOLONGNAMES},
-      {"BFF_EXPLORER", BFF_EXPLORER},
-      {"BFF_NODEREFERENCELINKS", BFF_NODEREFERENCELINKS},
-      {"BFF_LONGNAMES", BFF_LONGNAMES},
-      {"BFF_ENABLEINCLUDENOTIFY", BFF_ENABLEINCLUDENOTIFY},
-      {"BFF_ENABLESIZING", BFF_ENABLESIZING},
-  };
-  return entries;
-}
-
 const DispatchTable& DataSaveObject::Dispatch() const {
   using D = DataSaveObject;
   static const DispatchTable table =
       DispatchTable::For<D>(kDataSaveInterface)
+          .Enum("BrowseFlags",
+                {
+                  {"BFF_READONLY", BFF_READONLY},
+                  {"BFF_OVERWRITEPROMPT", BFF_OVERWRITEPROMPT},
+                  {"BFF_HIDEREADONLY", BFF_HIDEREADONLY},
+                  {"BFF_NOCHANGEDIR", BFF_NOCHANGEDIR},
+                  {"BFF_SHOWHELP", BFF_SHOWHELP},
+                  {"BFF_ENABLEHOOK", BFF_ENABLEHOOK},
+                  {"BFF_ENABLETEMPLATE", BFF_ENABLETEMPLATE},
+                  {"BFF_ENABLETEMPLATEHANDLE", BFF_ENABLETEMPLATEHANDLE},
+                  {"BFF_NOVALIDATE", BFF_NOVALIDATE},
+                  {"BFF_ALLOWMULTISELECT", BFF_ALLOWMULTISELECT},
+                  {"BFF_EXTENSIONDIFFERENT", BFF_EXTENSIONDIFFERENT},
+                  {"BFF_PATHMUSTEXIST", BFF_PATHMUSTEXIST},
+                  {"BFF_FILEMUSTEXIST", BFF_FILEMUSTEXIST},
+                  {"BFF_CREATEPROMPT", BFF_CREATEPROMPT},
+                  {"BFF_SHAREAWARE", BFF_SHAREAWARE},
+                  {"BFF_NOREADONLYRETURN", BFF_NOREADONLYRETURN},
+                  {"BFF_NOTESTFILECREATE", BFF_NOTESTFILECREATE},
+                  {"BFF_NONETWORKBUTTON", BFF_NONETWORKBUTTON},
+                  {"BFF_NOLONGNAMES", BFF_NOLONGNAMES},
+                  {"BFF_EXPLORER", BFF_EXPLORER},
+                  {"BFF_NODEREFERENCELINKS", BFF_NODEREFERENCELINKS},
+                  {"BFF_LONGNAMES", BFF_LONGNAMES},
+                  {"BFF_ENABLEINCLUDENOTIFY", BFF_ENABLEINCLUDENOTIFY},
+                  {"BFF_ENABLESIZING", BFF_ENABLESIZING},
+                })
           .Method(1, "SendData", &D::SendData)
           .Property(2, "DLLVERSION", &D::GetDllVersion, &D::SetDllVersion)
           .Property(3, "FieldInfoList", &D::GetFieldInfoList, &D::SetFieldInfoList)

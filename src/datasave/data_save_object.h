@@ -40,13 +40,6 @@ enum BrowseFlags : std::uint32_t {
   BFF_ENABLESIZING = 0x800000,
 };
 
-struct EnumEntry {
-  const char* name;
-  std::uint32_t value;
-};
-// The enumeration as the type library lists it, for tools that show the library.
-const std::vector<EnumEntry>& BrowseFlagsEntries();
-
 class DataSaveObject final : public DispatchObject {
  public:
   explicit DataSaveObject(Services& services) : data_save_(services) {}

@@ -133,5 +133,27 @@ TEST(DispatchTables, RefuseWhatATypeLibraryCannotHold) {
                std::logic_error);
 }
 
+TEST(DispatchTables, EnumerationsAreListedAndTheirConstantsFoundWithoutRegardToCase) {
+  const DispatchTable table = DispatchTable::For<SampleObject>("IFlags")
+                                  .Enum("Colour", {{"clRed", 1}, {"clBlue", 4}})
+                                  .Enum("Size", {{"szLarge", -2}});
+  ASSERT_EQ(table.Enums().size(), 2u);
+  EXPECT_EQ(table.Enums()[0].name, "Colour");
+  EXPECT_EQ(table.EnumValue("CLBLUE"), 4);
+  EXPECT_EQ(table.EnumValue("szlarge"), -2);
+  EXPECT_EQ(table.EnumValue("clGreen"), std::nullopt);
+
+  auto build = [](auto&& declare) {
+    auto builder = DispatchTable::For<SampleObject>("IBad");
+    declare(builder);
+  };
+  using Builder = DispatchTableBuilder<SampleObject>;
+  EXPECT_THROW(build([](Builder& b) { b.Enum("Colour", {{"a", 1}}).Enum("COLOUR", {{"b", 2}}); }),
+               std::logic_error);
+  EXPECT_THROW(build([](Builder& b) { b.Enum("Colour", {{"a", 1}}).Enum("Size", {{"A", 2}}); }),
+               std::logic_error);
+  EXPECT_THROW(build([](Builder& b) { b.Enum("Colour", {{"a", 1}, {"A", 2}}); }), std::logic_error);
+}
+
 }  // namespace
 }  // namespace lumbra::testing

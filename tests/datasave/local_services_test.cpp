@@ -23,6 +23,19 @@ TEST_F(DataSaveObjectTest, MembersInDispatchOrder) {
   EXPECT_EQ(object_.Dispatch().InterfaceName(), "IDataSave");
 }
 
+TEST_F(DataSaveObjectTest, TheTableDeclaresBrowseFlags) {
+  const auto& enums = object_.Dispatch().Enums();
+  ASSERT_EQ(enums.size(), 1u);
+  EXPECT_EQ(enums[0].name, "BrowseFlags");
+  EXPECT_EQ(enums[0].constants.size(), 24u);
+  const struct {
+    const char* name;
+    std::int32_t value;
+  } samples[] = {{"BFF_READONLY", 0x1},       {"BFF_OVERWRITEPROMPT", 0x2}, {"BFF_HIDEREADONLY", 0x4},
+                 {"BFF_PATHMUSTEXIST", 0x800}, {"BFF_FILEMUSTEXIST", 0x1000}, {"BFF_ENABLESIZING", 0x800000}};
+  for (const auto& sample : samples) EXPECT_EQ(object_.Dispatch().EnumValue(sample.name), sample.value) << sample.name;
+}
+
 TEST_F(DataSaveObjectTest, ANewObjectIsEmptyAndCallASPDoesNothing) {
   for (const char* property : {"DLLVERSION", "FieldInfoList", "PORT", "ServerURL", "AppPath"}) {
     object_.Put(property, Variant(""));

@@ -1,10 +1,36 @@
 #include "platform/automation/dispatch.h"
 
+#include <algorithm>
+#include <stdexcept>
+
 #include <new>
 
 #include "platform/base/text.h"
 
 namespace lumbra {
+
+std::optional<std::int32_t> DispatchTable::EnumValue(std::string_view constant) const {
+  for (const EnumInfo& info : enums_) {
+    for (const EnumConstant& entry : info.constants) {
+      if (EqualsNoCase(entry.name, constant)) return entry.value;
+    }
+  }
+  return std::nullopt;
+}
+
+void DispatchTable::AddEnum(EnumInfo info) {
+  for (const EnumInfo& other : enums_) {
+    if (EqualsNoCase(other.name, info.name)) throw std::logic_error("enumeration " + info.name + " is declared twice");
+  }
+  for (std::size_t i = 0; i < info.constants.size(); ++i) {
+    const std::string& name = info.constants[i].name;
+    const bool repeated = EnumValue(name).has_value() ||
+                          std::any_of(info.constants.begin(), info.constants.begin() + static_cast<std::ptrdiff_t>(i),
+                                      [&](const EnumConstant& earlier) { return EqualsNoCase(earlier.name, name); });
+    if (repeated) throw std::logic_error("enumeration constant " + name + " is declared twice");
+  }
+  enums_.push_back(std::move(info));
+}
 
 std::optional<DispId> DispatchTable::IdOfName(std::string_view name) const {
   for (const MemberInfo& member : members_) {

@@ -67,6 +67,16 @@ struct MemberInfo {
 template <class C>
 class DispatchTableBuilder;
 
+// An enumeration the type library declares beside the members, such as a method's flag bits.
+struct EnumConstant {
+  std::string name;
+  std::int32_t value = 0;
+};
+struct EnumInfo {
+  std::string name;
+  std::vector<EnumConstant> constants;
+};
+
 class DispatchTable {
  public:
   explicit DispatchTable(std::string interface_name) : interface_(std::move(interface_name)) {}
@@ -89,9 +99,16 @@ class DispatchTable {
   // twice, a required argument after an optional one) and throws std::logic_error.
   void Add(MemberInfo member);
 
+  const std::vector<EnumInfo>& Enums() const { return enums_; }
+  // A constant of any of the table's enumerations, by name without regard to case.
+  std::optional<std::int32_t> EnumValue(std::string_view constant) const;
+  // Throws std::logic_error for an enumeration or constant name the table already holds.
+  void AddEnum(EnumInfo info);
+
  private:
   std::string interface_;
   std::vector<MemberInfo> members_;
+  std::vector<EnumInfo> enums_;
 };
 
 class DispatchObject {
@@ -233,6 +250,11 @@ class DispatchTableBuilder {
   template <class Put>
   DispatchTableBuilder& Setter(DispId id, std::string name, Put put) {
     return Bind(id, std::move(name), InvokeKind::PropertyPut, put, {Arg("value")});
+  }
+
+  DispatchTableBuilder& Enum(std::string name, std::vector<EnumConstant> constants) {
+    table_.AddEnum(EnumInfo{std::move(name), std::move(constants)});
+    return *this;
   }
 
   operator DispatchTable() const { return table_; }
