@@ -2,12 +2,9 @@
 // control from kx.ini, as on a workstation) with the sample site served by lumbra-site. Checks
 // the printed-card records kestrix-sim writes and the journal of everything the operator saw.
 #include <gtest/gtest.h>
-#include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
 #include <stdlib.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
@@ -20,6 +17,7 @@
 
 #include "platform/base/root.h"
 #include "platform/process/window_table.h"
+#include "site_process.h"
 
 namespace lumbra {
 namespace {
@@ -30,12 +28,7 @@ using nlohmann::json;
 constexpr char kUser[] = "operator";
 constexpr char kPassword[] = "cards2026";
 
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+using testing::ReadWholeFile;
 
 std::vector<json> JsonLines(const fs::path& path) {
   std::vector<json> lines;
@@ -64,10 +57,7 @@ class PrintEndToEnd : public ::testing::Test {
   }
 
   void TearDown() override {
-    if (site_pid_ > 0) {
-      ::kill(site_pid_, SIGTERM);
-      ::waitpid(site_pid_, nullptr, 0);
-    }
+    site_process_.Stop();
     // A production application a failed run left behind is ended here.
     for (const auto& window : WindowTable(layout_.RunDir() / "windows").List()) ::kill(window.pid, SIGTERM);
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
@@ -76,33 +66,15 @@ class PrintEndToEnd : public ::testing::Test {
 
   void StartSite() {
     std::ofstream(layout_.root / "users.txt") << kUser << ":" << kPassword << "\n";
-    const fs::path out = layout_.root / "site.out";
     const std::string root = std::string(EXAMPLES_PATH) + "/site";
     const std::string users = (layout_.root / "users.txt").string();
     const std::string log = (layout_.root / "requests.jsonl").string();
-    std::vector<std::string> words = {LUMBRA_SITE_PATH, "--root", root, "--port", "0", "--users", users, "--log", log};
-    std::vector<char*> argv;
-    for (std::string& word : words) argv.push_back(word.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
-    const int spawned = posix_spawn(&site_pid_, LUMBRA_SITE_PATH, &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    ASSERT_EQ(spawned, 0) << "cannot start " << LUMBRA_SITE_PATH;
     // Generous: the machine may be busy building.
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (std::chrono::steady_clock::now() < end) {
-      const std::string text = ReadFile(out);
-      const auto at = text.find("127.0.0.1:");
-      if (at != std::string::npos && text.find('\n', at) != std::string::npos) {
-        port_ = std::stoi(text.substr(at + 10));
-        return;
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    FAIL() << "lumbra-site did not start: " << ReadFile(out);
+    const std::string error =
+        site_process_.Start(LUMBRA_SITE_PATH, {"--root", root, "--port", "0", "--users", users, "--log", log},
+                            layout_.root / "site.out", std::chrono::seconds(30));
+    ASSERT_EQ(error, "");
+    port_ = site_process_.Port();
   }
 
   static int Run(const std::string& command) {
@@ -139,7 +111,7 @@ class PrintEndToEnd : public ::testing::Test {
     }
     std::sort(files.begin(), files.end());
     std::vector<json> cards;
-    for (const fs::path& file : files) cards.push_back(json::parse(ReadFile(file)));
+    for (const fs::path& file : files) cards.push_back(json::parse(ReadWholeFile(file)));
     return cards;
   }
 
@@ -168,14 +140,14 @@ class PrintEndToEnd : public ::testing::Test {
 
   RootLayout layout_;
   fs::path data_;
-  pid_t site_pid_ = -1;
+  testing::SiteProcess site_process_;
   int port_ = 0;
 };
 
 TEST_F(PrintEndToEnd, BatchPagePrintsEveryCardWithItsPhoto) {
-  ASSERT_EQ(RunPage("ostrel-batch.js", {}), 0) << ReadFile(layout_.root / "page.out");
+  ASSERT_EQ(RunPage("ostrel-batch.js", {}), 0) << ReadWholeFile(layout_.root / "page.out");
   const std::vector<json> cards = Cards();
-  ASSERT_EQ(cards.size(), 4u) << ReadFile(layout_.root / "page.out");
+  ASSERT_EQ(cards.size(), 4u) << ReadWholeFile(layout_.root / "page.out");
   const char* names[] = {"Ana Lindqvist", "Tomas ''Tom'' Brenner", "Mira Okonjo", "Jonah Velde"};
   for (std::size_t i = 0; i < cards.size(); ++i) {
     EXPECT_EQ(cards[i].at("link"), "BADGE");
@@ -198,7 +170,7 @@ TEST_F(PrintEndToEnd, BatchPagePrintsEveryCardWithItsPhoto) {
 }
 
 TEST_F(PrintEndToEnd, SingleCardPagePrintsByRecordType) {
-  ASSERT_EQ(RunPage("ostrel-single.js", {}), 0) << ReadFile(layout_.root / "page.out");
+  ASSERT_EQ(RunPage("ostrel-single.js", {}), 0) << ReadWholeFile(layout_.root / "page.out");
   const std::vector<json> cards = Cards();
   ASSERT_EQ(cards.size(), 2u);
   EXPECT_EQ(cards[0].at("link"), "BADGE");
@@ -219,7 +191,7 @@ TEST_F(PrintEndToEnd, PreviewAnsweredNoPrintsNothingAndYesPrints) {
   ASSERT_EQ(questions.size(), 1u);
   EXPECT_EQ(questions[0].at("text"), "Press Yes to print, No to return to the browser.");
   EXPECT_EQ(questions[0].at("answer"), "no");
-  EXPECT_NE(ReadFile(layout_.root / "page.out").find("FieldInfoList: \"N\""), std::string::npos);
+  EXPECT_NE(ReadWholeFile(layout_.root / "page.out").find("FieldInfoList: \"N\""), std::string::npos);
 
   ASSERT_EQ(RunPage("ostrel-preview.js", {"yes"}), 0);
   const std::vector<json> cards = Cards();
