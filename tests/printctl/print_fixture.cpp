@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <fstream>
+#include <map>
 #include <nlohmann/json.hpp>
 #include <thread>
 
@@ -104,14 +105,18 @@ void PrintFixture::PutSiteFile(const std::string& relative, std::string_view tex
 std::vector<std::string> PrintFixture::Requests(std::size_t at_least) const {
   // The site logs a request just after its answer has gone out.
   std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  std::vector<std::string> paths;
+  // Lines are written as requests end, which a short status probe may do after the next
+  // request; the arrival number restores the order the control asked in.
+  std::map<std::uint64_t, std::string> by_arrival;
   for (const std::string& line : site_.LogLines(at_least)) {
     const auto entry = nlohmann::json::parse(line);
     std::string path = entry.at("path").get<std::string>();
     const std::string query = entry.at("query").get<std::string>();
     if (!query.empty()) path += "?" + query;
-    paths.push_back(path);
+    by_arrival[entry.at("seq").get<std::uint64_t>()] = path;
   }
+  std::vector<std::string> paths;
+  for (auto& [sequence, path] : by_arrival) paths.push_back(std::move(path));
   return paths;
 }
 

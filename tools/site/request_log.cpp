@@ -14,7 +14,7 @@ RequestLog::RequestLog(const std::filesystem::path& file) {
 
 void RequestLog::Write(const LogEntry& entry) {
   if (!out_.is_open()) return;
-  nlohmann::json line = {{"method", entry.method}, {"path", entry.path},   {"query", entry.query},
+  nlohmann::json line = {{"seq", entry.sequence},   {"method", entry.method}, {"path", entry.path},   {"query", entry.query},
                          {"user", entry.user},     {"status", entry.status}, {"bytes", entry.bytes}};
   if (!entry.fault.empty()) line["fault"] = entry.fault;
   // Paths may carry any byte; the log stays valid JSON.

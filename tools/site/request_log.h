@@ -10,6 +10,7 @@
 namespace lumbra::site {
 
 struct LogEntry {
+  std::uint64_t sequence = 0;  // arrival order, from 1: lines are written as requests end
   std::string method;
   std::string path;
   std::string query;

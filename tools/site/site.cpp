@@ -22,6 +22,7 @@ namespace fs = std::filesystem;
 // What the checks learned about the request being served, for its log line. httplib runs the
 // checks, the page and the logger of one request on the same thread.
 struct RequestNotes {
+  std::uint64_t sequence = 0;
   std::string fault;
   bool dropped = false;
   std::optional<std::uint64_t> cut_after;
@@ -94,6 +95,7 @@ Site::Site(SiteConfig config)
 void Site::Install(httplib::Server& server) {
   server.set_pre_routing_handler([this](const httplib::Request& request, httplib::Response& response) {
     notes = {};
+    notes.sequence = ++arrivals_;
     const bool handled = !Prepare(request, response) || Answer(request, response);
     if (handled && notes.cut_after) CutBody(response, *notes.cut_after);
     return handled ? httplib::Server::HandlerResponse::Handled : httplib::Server::HandlerResponse::Unhandled;
@@ -194,6 +196,7 @@ void Site::Wait(std::uint32_t ms) const {
 
 void Site::Log(const httplib::Request& request, const httplib::Response& response) {
   LogEntry entry;
+  entry.sequence = notes.sequence;
   entry.method = request.method;
   entry.path = request.path;
   entry.query = QueryOf(request);

@@ -52,6 +52,7 @@ class Site {
   SiteConfig config_;
   Users users_;
   RequestLog log_;
+  std::atomic<std::uint64_t> arrivals_{0};
   SiteContext context_{config_, log_};
   std::atomic<bool> interrupted_{false};
 };
