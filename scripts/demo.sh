@@ -11,6 +11,7 @@
 set -euo pipefail
 
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+source "$repo/scripts/site-port.sh"
 build=${LUMBRA_BUILD:-$repo/build/release}
 demo=${LUMBRA_DEMO_DIR:-$repo/build/demo}
 
@@ -64,18 +65,7 @@ printf '%s:%s\n' "$user" "$password" >"$demo/users.txt"
 "$site_server" --root "$repo/examples/site" --port 0 --users "$demo/users.txt" \
   --log "$demo/site-requests.jsonl" >"$demo/site.out" 2>&1 &
 site_pid=$!
-port=""
-for _ in $(seq 50); do
-  port=$(sed -n 's/.*on 127\.0\.0\.1:\([0-9]*\).*/\1/p' "$demo/site.out")
-  [ -n "$port" ] && break
-  kill -0 "$site_pid" 2>/dev/null || break
-  sleep 0.1
-done
-if [ -z "$port" ]; then
-  echo "demo: lumbra-site did not start:" >&2
-  cat "$demo/site.out" >&2
-  exit 1
-fi
+port=$(site_port "$demo/site.out" "$site_pid") || exit 1
 
 "$lumbra" register "$build/src/printctl/libostrel.so" >/dev/null
 for module in "$build"/src/*/lib{fennic,quorra,tamsel}.so; do

@@ -5,6 +5,7 @@
 #   ROUNDS        rounds of one fetch each (default 7)
 #   SIZE_MB       file size in MiB (default 100)
 set -euo pipefail
+source "$(cd "$(dirname "$0")" && pwd)/../../scripts/site-port.sh"
 build="${LUMBRA_BUILD:?set LUMBRA_BUILD to a release build folder}"
 rounds="${ROUNDS:-7}"
 size_mb="${SIZE_MB:-100}"
@@ -26,13 +27,7 @@ mkdir -p "$work/site/kx/cards"
 head -c "$((size_mb * 1024 * 1024))" /dev/urandom > "$work/site/kx/cards/big.bin"
 "$site_bin" --root "$work/site" --port 0 > "$work/site.out" 2>&1 &
 site_pid=$!
-port=""
-for _ in $(seq 100); do
-  port="$(sed -n 's/.*on 127\.0\.0\.1:\([0-9]*\).*/\1/p' "$work/site.out")"
-  [ -n "$port" ] && break
-  sleep 0.1
-done
-[ -n "$port" ] || { echo "lumbra-site did not start:" >&2; cat "$work/site.out" >&2; exit 1; }
+port=$(site_port "$work/site.out" "$site_pid") || exit 1
 url="http://127.0.0.1:$port/kx/cards/big.bin"
 
 # Runs one fetch; prints "seconds peak_kib".

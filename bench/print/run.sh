@@ -5,6 +5,7 @@
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 repo=$(cd "$here/../.." && pwd)
+source "$repo/scripts/site-port.sh"
 build=${LUMBRA_BUILD:-$repo/build/release}
 records=${BENCH_RECORDS:-200}
 work=$(mktemp -d /tmp/lumbra-bench-print-XXXXXX)
@@ -29,13 +30,7 @@ printf 'operator:bench\n' >"$work/users.txt"
 "$build/tools/site/lumbra-site" --root "$repo/examples/site" --port 0 --users "$work/users.txt" \
   --log "$work/requests.jsonl" >"$work/site.out" 2>&1 &
 site_pid=$!
-port=""
-for _ in $(seq 50); do
-  port=$(sed -n 's/.*on 127\.0\.0\.1:\([0-9]*\).*/\1/p' "$work/site.out")
-  [ -n "$port" ] && break
-  sleep 0.1
-done
-[ -n "$port" ] || { echo "lumbra-site did not start" >&2; cat "$work/site.out" >&2; exit 1; }
+port=$(site_port "$work/site.out" "$site_pid") || exit 1
 "$build/bin/lumbra" register "$build/src/printctl/libostrel.so" >/dev/null
 
 start=$(date +%s.%N)

@@ -7,6 +7,7 @@
 #   SENDDATA_MB=200 SENDDATA_ROUNDS=3
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
+source "$here/../../scripts/site-port.sh"
 build="${LUMBRA_BUILD:-$here/../../build/release}"
 lumbra="$build/bin/lumbra"
 site_bin="$build/tools/site/lumbra-site"
@@ -39,13 +40,7 @@ cat "$work/photo.jpg" >>"$work/body"
 
 "$site_bin" --root "$work/site" --port 0 >"$work/site.out" 2>&1 &
 site_pid=$!
-port=""
-for _ in $(seq 100); do
-  port=$(sed -n 's/.*127\.0\.0\.1:\([0-9]*\).*/\1/p' "$work/site.out")
-  [ -n "$port" ] && break
-  sleep 0.1
-done
-[ -n "$port" ] || { echo "senddata: lumbra-site did not start" >&2; cat "$work/site.out" >&2; exit 1; }
+port=$(site_port "$work/site.out" "$site_pid") || exit 1
 "$lumbra" register "$module" >/dev/null
 
 # Runs one client under /usr/bin/time; prints "seconds kilobytes".
